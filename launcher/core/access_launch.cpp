@@ -36,8 +36,10 @@ std::uint32_t LaunchAccess(Processes& processes, int showCommand, const OsVersio
     if (osFlags.majorAtLeast6) {
         started = processes.StartByShell(program, commandLine ? commandLine : "", showCommand);
     } else {
-        std::string text = "\"" + std::string(program) + "\"";
-        if (commandLine != nullptr) text += " " + std::string(commandLine);
+        // "\"%s\" %s", or the quoted program alone without a command line.
+        std::string text;
+        text.append(1, '"').append(program).append(1, '"');
+        if (commandLine != nullptr) text.append(1, ' ').append(commandLine);
         started = processes.StartByCreateProcess(text, showCommand);
     }
     if (started.processId == 0) return 0;
