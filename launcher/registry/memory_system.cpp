@@ -27,8 +27,9 @@ bool MemorySystem::FileExists(const std::string& path) {
     return files_.count(UpperCase(path)) != 0;
 }
 
+// Opening with backup semantics succeeds for a file as well.
 bool MemorySystem::FolderExists(const std::string& path) {
-    return folders_.count(UpperCase(path)) != 0;
+    return folders_.count(UpperCase(path)) != 0 || files_.count(UpperCase(path)) != 0;
 }
 
 void MemorySystem::AddFile(const std::string& path) { files_.insert(UpperCase(path)); }

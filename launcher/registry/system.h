@@ -51,7 +51,8 @@ class System {
     virtual bool ShellFolderPath(int folderId, std::string& folder) = 0;
     // Whether the path can be opened as an existing file (read sharing).
     virtual bool FileExists(const std::string& path) = 0;
-    // Whether the path can be opened as an existing folder (backup semantics).
+    // Whether the path can be opened as an existing folder (backup semantics, which opens an
+    // existing file too).
     virtual bool FolderExists(const std::string& path) = 0;
     // GetTempPathA: the temporary folder, ending in a backslash; empty when the system has none.
     virtual std::string TempFolder() = 0;

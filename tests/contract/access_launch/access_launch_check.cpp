@@ -281,5 +281,37 @@ TEST_F(AccessLaunchCheck, AProgramThatCannotStartIsLoggedAsTimedOut) {
     EXPECT_EQ(0, clock_.sleeps);
 }
 
+TEST(Win32SystemCheck, AnswersLikeTheMemorySystem) {
+    Win32System system;
+    const std::string temp = GetTempFolder(system);
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ('\\', temp.back());
+    const std::string folder = temp + "LanvikSystemCheck";
+    const std::string file = folder + "\\present.txt";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HANDLE created = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, created);
+    CloseHandle(created);
+
+    EXPECT_TRUE(FileExists(system, file));
+    EXPECT_TRUE(FileExists(system, folder + "\\PRESENT.TXT"));
+    EXPECT_FALSE(FileExists(system, folder));
+    EXPECT_FALSE(FileExists(system, folder + "\\absent.txt"));
+    EXPECT_TRUE(FolderExists(system, folder));
+    EXPECT_TRUE(FolderExists(system, file));
+    EXPECT_FALSE(FolderExists(system, folder + "\\absent"));
+
+    OsVersion version;
+    EXPECT_TRUE(system.QueryOsVersion(version));
+    EXPECT_EQ(kPlatformNt, version.platformId);
+    std::string common;
+    EXPECT_TRUE(system.ShellFolderPath(kCommonProgramFilesFolder, common));
+    EXPECT_EQ("C:\\Program Files\\Common Files", common);
+
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 }  // namespace
 }  // namespace lanvik

@@ -82,5 +82,19 @@ TEST(CommonFilesFolder, ComesFromTheShellElseFromTheRegistryWhenItFits) {
     }
 }
 
+TEST(MemorySystem, AnswersLikeTheWindowsSystem) {
+    MemorySystem system;
+    system.AddFolder("C:\\Data");
+    system.AddFile("C:\\Data\\present.txt");
+    EXPECT_TRUE(FileExists(system, "C:\\Data\\present.txt"));
+    EXPECT_TRUE(FileExists(system, "c:\\DATA\\PRESENT.TXT"));
+    EXPECT_FALSE(FileExists(system, "C:\\Data"));
+    EXPECT_FALSE(FileExists(system, "C:\\Data\\absent.txt"));
+    EXPECT_TRUE(FolderExists(system, "C:\\Data"));
+    EXPECT_TRUE(FolderExists(system, "C:\\Data\\present.txt"));
+    EXPECT_FALSE(FolderExists(system, "C:\\Data\\absent"));
+    EXPECT_EQ('\\', GetTempFolder(system).back());
+}
+
 }  // namespace
 }  // namespace lanvik
