@@ -1,5 +1,6 @@
 #include "registry/snapshot_list.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace lanvik {
@@ -216,5 +217,16 @@ static_assert(std::size(kValues) == kSnapshotValueCount);
 }  // namespace
 
 std::span<const SnapshotValueName> SnapshotValueList() { return kValues; }
+
+std::vector<std::string> SnapshotMachineKeyPaths() {
+    std::vector<std::string> paths;
+    for (const auto& value : kValues) {
+        std::string path = value.root == RootKey::ClassesRoot
+                               ? "SOFTWARE\\Classes\\" + std::string(value.keyPath)
+                               : std::string(value.keyPath);
+        if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+    }
+    return paths;
+}
 
 }  // namespace lanvik

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "registry/registry.h"
 
@@ -21,5 +23,9 @@ inline constexpr std::size_t kSnapshotValueCount = 190;
 
 // The values in capture order: 189 class registrations, then the Office key's value.
 std::span<const SnapshotValueName> SnapshotValueList();
+
+// The keys of the list as paths under HKEY_LOCAL_MACHINE (class keys under "SOFTWARE\Classes"),
+// each once, in list order: the keys whose permissions the repair program resets.
+std::vector<std::string> SnapshotMachineKeyPaths();
 
 }  // namespace lanvik

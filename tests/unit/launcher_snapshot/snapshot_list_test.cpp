@@ -80,5 +80,19 @@ TEST(SnapshotList, KeepsTheOrderOfEveryGroup) {
     }
 }
 
+// The repair program walks each key of the list once, as a path under HKEY_LOCAL_MACHINE.
+TEST(SnapshotList, GivesTheRepairProgramEachKeyOnceUnderTheMachineRoot) {
+    auto paths = SnapshotMachineKeyPaths();
+    ASSERT_EQ(paths.size(), 165u);
+    EXPECT_EQ(paths.front(), "SOFTWARE\\Classes\\.ade");
+    EXPECT_EQ(paths[13], "SOFTWARE\\Classes\\.mde");
+    EXPECT_EQ(paths[38],
+              "SOFTWARE\\Classes\\Access.Shortcut.DataAccessPage.1\\shell\\Design\\command");
+    EXPECT_EQ(paths[39],
+              "SOFTWARE\\Classes\\Access.Shortcut.DataAccessPage.1\\shell\\open\\command");
+    EXPECT_EQ(paths.back(), "SOFTWARE\\Microsoft\\Office\\Common");
+    EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()).size(), paths.size());
+}
+
 }  // namespace
 }  // namespace lanvik
