@@ -40,8 +40,6 @@ public:
     // other programs may read it meanwhile. Nothing when it cannot be opened.
     virtual std::unique_ptr<AppendFile> OpenForAppend(const std::string& path) = 0;
 
-    // The user's temporary folder, ending in a backslash; empty when the system cannot tell.
-    virtual std::string TempFolder() = 0;
     // Creates the file, replacing any existing one, writes the bytes in one write and closes
     // it; hidden gives it the hidden attribute. False when it was not created or not written
     // completely.

@@ -16,7 +16,6 @@ class MemoryFiles : public Files {
 public:
     std::optional<std::string> DesktopFolder() override { return desktop; }
     std::unique_ptr<AppendFile> OpenForAppend(const std::string& path) override;
-    std::string TempFolder() override { return temp; }
     bool WriteNewFile(const std::string& path, std::string_view bytes, FileSharing sharing,
                       bool hidden) override;
     std::unique_ptr<HeldFile> OpenHeld(const std::string& path, FileSharing sharing) override;
@@ -32,7 +31,6 @@ public:
     // Files held open, with the sharing each holder allows (one entry per holder).
     std::multimap<std::string, FileSharing> held;
     std::optional<std::string> desktop = std::string("C:\\Users\\user\\Desktop");
-    std::string temp = "C:\\Users\\user\\AppData\\Local\\Temp\\";
     bool failOpen = false;
     bool failWrites = false;
     bool failDelete = false;

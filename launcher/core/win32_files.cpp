@@ -66,16 +66,6 @@ std::unique_ptr<AppendFile> Win32Files::OpenForAppend(const std::string& path) {
     return std::make_unique<Win32AppendFile>(std::move(file));
 }
 
-std::string Win32Files::TempFolder() {
-    DWORD length = GetTempPathA(0, nullptr);
-    if (length == 0) return {};
-    std::string folder(length, '\0');
-    DWORD copied = GetTempPathA(length, folder.data());
-    if (copied == 0 || copied >= length) return {};
-    folder.resize(copied);
-    return folder;
-}
-
 bool Win32Files::WriteNewFile(const std::string& path, std::string_view bytes, FileSharing sharing,
                               bool hidden) {
     kit::UniqueFileHandle file(CreateFileA(

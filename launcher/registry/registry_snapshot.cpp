@@ -195,7 +195,7 @@ void RegistrySnapshot::LoadSnapshotText(std::string_view text) {
 }
 
 std::string RegistrySnapshot::FilePath() {
-    std::string folder = files_.TempFolder();
+    std::string folder = GetTempFolder(system_);
     // Without a temporary folder there is no place for the file: never the working folder.
     if (folder.empty()) return {};
     return folder + std::string(kSnapshotFileName);

@@ -12,6 +12,7 @@
 
 #include "core/files.h"
 #include "registry/registry.h"
+#include "registry/system.h"
 
 namespace lanvik {
 
@@ -68,7 +69,8 @@ std::string OpenSnapshotBytes(std::string bytes);
 
 class RegistrySnapshot {
 public:
-    RegistrySnapshot(Registry& registry, Files& files) : registry_(registry), files_(files) {}
+    RegistrySnapshot(Registry& registry, System& system, Files& files)
+        : registry_(registry), system_(system), files_(files) {}
 
     // Capture also writes the snapshot file; restore first reads it (and deletes it).
     bool fileMode = false;
@@ -95,6 +97,7 @@ private:
     std::string FilePath();
 
     Registry& registry_;
+    System& system_;
     Files& files_;
     std::vector<RegistryValueEntry> entries_;
 };
