@@ -13,7 +13,7 @@
 namespace lanvik {
 
 class MemoryFiles : public Files {
-public:
+  public:
     std::optional<std::string> DesktopFolder() override { return desktop; }
     std::unique_ptr<AppendFile> OpenForAppend(const std::string& path) override;
     bool WriteNewFile(const std::string& path, std::string_view bytes, FileSharing sharing,

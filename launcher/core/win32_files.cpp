@@ -11,7 +11,7 @@ namespace lanvik {
 namespace {
 
 class Win32AppendFile : public AppendFile {
-public:
+  public:
     explicit Win32AppendFile(kit::UniqueFileHandle file) : file_(std::move(file)) {}
     bool Write(std::string_view bytes) override {
         DWORD written = 0;
@@ -19,7 +19,7 @@ public:
                          nullptr) != FALSE;
     }
 
-private:
+  private:
     kit::UniqueFileHandle file_;
 };
 

@@ -60,22 +60,24 @@ void WriteBackValue(Registry& registry, const RegistryValueEntry& entry) {
 }
 
 std::string EntryPath(const RegistryValueEntry& entry) {
-    std::string path = RootKeyName(entry.root) + "\\" + entry.keyPath;
-    if (!entry.valueName.empty()) path += "\\" + entry.valueName;
+    std::string path = RootKeyName(entry.root);
+    path.append("\\").append(entry.keyPath);
+    if (!entry.valueName.empty()) path.append("\\").append(entry.valueName);
     return path;
 }
 
 std::optional<std::string> EntryLine(const RegistryValueEntry& entry) {
     if (!entry.present) return {};
-    std::string line =
-        RootKeyName(entry.root) + "\\" + entry.keyPath + "\t" + entry.valueName + "=";
+    std::string line = RootKeyName(entry.root);
+    line.append("\\").append(entry.keyPath).append("\t").append(entry.valueName).append("=");
     if (entry.type == kRegSz) {
         // A line feed would split the line and a NUL would end the whole text early: such a
         // value is left out of the file rather than restored cut short.
         if (entry.text.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) return {};
-        return line + "REG_SZ\t" + entry.text;
+        return line.append("REG_SZ\t").append(entry.text);
     }
-    if (entry.type == kRegDword) return line + "REG_DWORD\t" + std::to_string(entry.number);
+    if (entry.type == kRegDword)
+        return line.append("REG_DWORD\t").append(std::to_string(entry.number));
     return {};
 }
 
@@ -120,7 +122,7 @@ std::optional<SnapshotLine> ParseSnapshotLine(std::string_view line) {
     SnapshotLine parsed;
     parsed.path = std::string(line.substr(0, pathEnd));
     std::string_view name = line.substr(pathEnd + 1, nameEnd - pathEnd - 1);
-    if (!name.empty()) parsed.path += "\\" + std::string(name);
+    if (!name.empty()) parsed.path.append("\\").append(name);
     parsed.typeWord = std::string(line.substr(nameEnd + 1, typeEnd - nameEnd - 1));
     parsed.valueText = std::string(line.substr(typeEnd + 1));
     return parsed;
