@@ -1,0 +1,2 @@
+// The portable reader logic starts here.
+namespace reader {}
