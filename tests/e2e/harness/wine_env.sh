@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The Wine environment of the end-to-end tests, all of it under one folder of the build tree:
-#   wine_env.sh up DIR [WINE64]   starts an Xvfb display and a persistent wineserver for the
-#                                 prefix DIR/prefix (initialised on first use, reused after)
-#   wine_env.sh down DIR [WINE64] stops both, by process id
+#   wine_env.sh up DIR [WINE64 [TESTING_DIR]]
+#       starts an Xvfb display and a persistent wineserver for the prefix DIR/prefix (initialised
+#       on first use, reused after), and a program that holds the desktop open (from TESTING_DIR)
+#   wine_env.sh down DIR [WINE64] stops them, by process id
 # DIR/state.env tells the tests the display, the Windows user and the process ids.
 set -euo pipefail
 
 action=${1:?usage: wine_env.sh up|down DIR [WINE64]}
 dir=${2:?usage: wine_env.sh up|down DIR [WINE64]}
 wine64=${3:-/usr/lib/wine/wine64}
+testing_dir=${4:-}
 wineserver=$(dirname "$wine64")/wineserver
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
@@ -36,25 +38,29 @@ stop_pid() {
 
 stop() {
   [ -f "$state" ] || return 0
-  local KIT_XVFB_PID='' KIT_WINESERVER_PID='' KIT_DISPLAY=''
+  local KIT_XVFB_PID='' KIT_WINESERVER_PID='' KIT_DISPLAY='' KIT_DESKTOP_PID=''
   # shellcheck disable=SC1090
   . "$state"
   if [ -n "$KIT_WINESERVER_PID" ] && [ -e "/proc/$KIT_WINESERVER_PID" ]; then
     DISPLAY=$KIT_DISPLAY timeout 20 "$wineserver" -k 2>/dev/null || true
   fi
+  stop_pid "$KIT_DESKTOP_PID" hold-desktop
   stop_pid "$KIT_WINESERVER_PID" wineserver
   stop_pid "$KIT_XVFB_PID" Xvfb
   rm -f "$state"
 }
 
-# The server socket folder Wine derives from the prefix's device and inode.
-server_socket() {
-  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" "$(stat -c %d "$prefix")" \
-    "$(stat -c %i "$prefix")"
+# The server's socket lies in a folder named after the prefix's device and inode (under
+# /tmp/.wine-UID or, with this Debian build, a /tmp/wine-XXXXXX folder).
+server_socket_exists() {
+  local name
+  name=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
+  compgen -G "/tmp/.wine-$(id -u)/$name/socket" >/dev/null ||
+    compgen -G "/tmp/wine-*/$name/socket" >/dev/null
 }
 
 wait_for_server() {
-  for _ in $(seq 100); do [ -S "$(server_socket)" ] && return 0; sleep 0.05; done
+  for _ in $(seq 100); do server_socket_exists && return 0; sleep 0.05; done
   echo "wine_env: the wineserver did not come up" >&2
   return 1
 }
@@ -116,8 +122,16 @@ up() {
       done
     done
     echo "$stamp" >"$prefix/.kit-ready"
+  fi
+  # Wine's desktop process (explorer) ends a second after the last program that used the
+  # desktop, holding that program's output open meanwhile: one program holds the desktop for
+  # the whole run, so no test waits for a desktop to start or to end.
+  local holder=$testing_dir/harness_probe.exe
+  if [ -n "$testing_dir" ] && [ -f "$holder" ]; then
+    setsid "$wine64" "$holder" /hold-desktop </dev/null >"$dir/desktop.log" 2>&1 &
+    echo "KIT_DESKTOP_PID=$!" >>"$state"
   else
-    # Start the prefix's services now rather than in the first test.
+    echo "wine_env: no $holder (win64 not built?): every test will start the desktop anew"
     timeout 60 "$wine64" cmd /c exit >/dev/null 2>&1 || true
   fi
   local user
@@ -127,7 +141,17 @@ up() {
 }
 
 case $action in
-  up) up ;;
-  down) stop; echo "wine_env: stopped" ;;
+  up)
+    # Wine's services and the servers outlive this script: none of them may hold the caller's
+    # output open (CTest would wait for it), so all of it goes to a log.
+    status=0
+    (up) >"$dir/wine_env.log" 2>&1 </dev/null || status=$?
+    if [ $status -ne 0 ]; then cat "$dir/wine_env.log"; exit $status; fi
+    grep '^wine_env:' "$dir/wine_env.log"
+    ;;
+  down)
+    (stop) >"$dir/wine_env_down.log" 2>&1 </dev/null
+    echo "wine_env: stopped"
+    ;;
   *) echo "usage: wine_env.sh up|down DIR [WINE64]" >&2; exit 2 ;;
 esac

@@ -35,7 +35,7 @@ std::string Reported(const std::string& out, const std::string& name) {
 TEST(Harness, RecordsEachBoxExactlyAndPressesTheScriptedButtons) {
     e2e::Scenario scenario;
     scenario.command_line = Probe() + Box("Lanvik", "Invalid Command line", 0x30) +
-                            Box("Domanda è?", "Continuare?\nRiga due", 0x24) + " /exit=7";
+                            Box("Domanda \xE8?", "Continuare?\nRiga due", 0x24) + " /exit=7";
     scenario.answers = {"OK", "NO"};
     e2e::ScenarioResult result = e2e::RunScenario(scenario);
 
@@ -52,6 +52,7 @@ TEST(Harness, RecordsEachBoxExactlyAndPressesTheScriptedButtons) {
     EXPECT_FALSE(first.mismatch);
     EXPECT_NE(first.style & 0x10000000u, 0u) << "WS_VISIBLE";
     const Dialog& second = result.dialogs[1];
+    // MessageBoxA reads the ANSI code page (1252); the driver reports what is shown, in UTF-8.
     EXPECT_EQ(second.title, "Domanda è?");
     EXPECT_EQ(second.text, "Continuare?\nRiga due");
     EXPECT_EQ(second.buttons, (std::vector<std::string>{"YES", "NO"}));

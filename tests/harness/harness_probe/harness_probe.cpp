@@ -6,6 +6,8 @@
 //   /box=HEXTITLE,HEXTEXT,TYPE  shows MessageBoxA(TYPE, decimal or 0x..) and prints "BOX=<result>"
 //   /out=HEX  /err=HEX          writes the bytes to stdout / stderr
 //   /hang                       never returns
+//   /hold-desktop               opens the desktop and never returns: the environment keeps one
+//                               running so that Wine's desktop process stays up between tests
 //   /exit=N                     exit code at the end (default 0)
 #include <windows.h>
 
@@ -88,6 +90,9 @@ int main() {
             Write(STD_OUTPUT_HANDLE, Unhex(value));
         } else if (StartsWith(word, "/err=", &value)) {
             Write(STD_ERROR_HANDLE, Unhex(value));
+        } else if (word == "/hold-desktop") {
+            GetDesktopWindow();
+            for (;;) Sleep(1000);
         } else if (word == "/hang") {
             for (;;) Sleep(1000);
         } else if (StartsWith(word, "/exit=", &value)) {
