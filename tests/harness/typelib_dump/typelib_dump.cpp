@@ -1,0 +1,296 @@
+// Reads a type library (a .tlb file or a DLL that carries one) and writes it out as text, one
+// line per library, type, member and enumeration value, so that tests can compare it with the
+// interface a build must have. Usage: typelib_dump <file>
+#include <windows.h>
+// after windows.h
+#include <oleauto.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "kit/com_ptr.h"
+
+namespace {
+
+using kit::ComPtr;
+
+std::string Narrow(const wchar_t* text) {
+    if (!text || !*text) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.resize(static_cast<size_t>(size - 1));
+    return out;
+}
+
+// A BSTR owned for the length of one statement or scope.
+struct Bstr {
+    BSTR value = nullptr;
+    ~Bstr() { SysFreeString(value); }
+    std::string text() const { return Narrow(value); }
+};
+
+std::string GuidText(const GUID& guid) {
+    wchar_t buffer[40] = {};
+    StringFromGUID2(guid, buffer, 40);
+    return Narrow(buffer);
+}
+
+std::string Hex(unsigned long value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08lX", value);
+    return buffer;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string FlagList(unsigned value, const std::vector<std::pair<unsigned, const char*>>& names) {
+    std::string out;
+    for (const auto& [bit, name] : names) {
+        if (value & bit) {
+            out += out.empty() ? "" : ",";
+            out += name;
+            value &= ~bit;
+        }
+    }
+    if (value) out += (out.empty() ? "" : ",") + Hex(value);
+    return out.empty() ? "none" : out;
+}
+
+std::string TypeFlags(unsigned flags) {
+    return FlagList(flags, {{TYPEFLAG_FAPPOBJECT, "appobject"},
+                            {TYPEFLAG_FCANCREATE, "cancreate"},
+                            {TYPEFLAG_FLICENSED, "licensed"},
+                            {TYPEFLAG_FPREDECLID, "predeclid"},
+                            {TYPEFLAG_FHIDDEN, "hidden"},
+                            {TYPEFLAG_FCONTROL, "control"},
+                            {TYPEFLAG_FDUAL, "dual"},
+                            {TYPEFLAG_FNONEXTENSIBLE, "nonextensible"},
+                            {TYPEFLAG_FOLEAUTOMATION, "oleautomation"},
+                            {TYPEFLAG_FRESTRICTED, "restricted"},
+                            {TYPEFLAG_FAGGREGATABLE, "aggregatable"},
+                            {TYPEFLAG_FREPLACEABLE, "replaceable"},
+                            {TYPEFLAG_FDISPATCHABLE, "dispatchable"},
+                            {TYPEFLAG_FREVERSEBIND, "reversebind"},
+                            {TYPEFLAG_FPROXY, "proxy"}});
+}
+
+std::string ParamFlags(unsigned flags) {
+    return FlagList(flags, {{PARAMFLAG_FIN, "in"},
+                            {PARAMFLAG_FOUT, "out"},
+                            {PARAMFLAG_FLCID, "lcid"},
+                            {PARAMFLAG_FRETVAL, "retval"},
+                            {PARAMFLAG_FOPT, "optional"},
+                            {PARAMFLAG_FHASDEFAULT, "hasdefault"},
+                            {PARAMFLAG_FHASCUSTDATA, "hascustdata"}});
+}
+
+const char* KindName(TYPEKIND kind) {
+    switch (kind) {
+        case TKIND_ENUM: return "enum";
+        case TKIND_RECORD: return "record";
+        case TKIND_MODULE: return "module";
+        case TKIND_INTERFACE: return "interface";
+        case TKIND_DISPATCH: return "dispatch";
+        case TKIND_COCLASS: return "coclass";
+        case TKIND_ALIAS: return "alias";
+        case TKIND_UNION: return "union";
+        default: return "unknown";
+    }
+}
+
+const char* InvokeKindName(INVOKEKIND kind) {
+    switch (kind) {
+        case INVOKE_FUNC: return "func";
+        case INVOKE_PROPERTYGET: return "propget";
+        case INVOKE_PROPERTYPUT: return "propput";
+        case INVOKE_PROPERTYPUTREF: return "propputref";
+        default: return "unknown";
+    }
+}
+
+std::string TypeName(ITypeInfo* owner, const TYPEDESC& desc) {
+    switch (desc.vt) {
+        case VT_PTR: return TypeName(owner, *desc.lptdesc) + "*";
+        case VT_USERDEFINED: {
+            ComPtr<ITypeInfo> ref;
+            if (FAILED(owner->GetRefTypeInfo(desc.hreftype, ref.put()))) return "?userdefined";
+            Bstr name;
+            ref->GetDocumentation(MEMBERID_NIL, &name.value, nullptr, nullptr, nullptr);
+            return name.text();
+        }
+        case VT_EMPTY: return "EMPTY";
+        case VT_I2: return "I2";
+        case VT_I4: return "I4";
+        case VT_R4: return "R4";
+        case VT_R8: return "R8";
+        case VT_CY: return "CY";
+        case VT_DATE: return "DATE";
+        case VT_BSTR: return "BSTR";
+        case VT_DISPATCH: return "DISPATCH";
+        case VT_ERROR: return "ERROR";
+        case VT_BOOL: return "BOOL";
+        case VT_VARIANT: return "VARIANT";
+        case VT_UNKNOWN: return "UNKNOWN";
+        case VT_UI1: return "UI1";
+        case VT_INT: return "INT";
+        case VT_UINT: return "UINT";
+        case VT_VOID: return "VOID";
+        case VT_HRESULT: return "HRESULT";
+        default: return "VT" + std::to_string(desc.vt);
+    }
+}
+
+// The stored value with its variant type, so that a Boolean True stored as 255 shows.
+std::string ValueText(const VARIANT& value) {
+    switch (V_VT(&value)) {
+        case VT_BOOL: return "BOOL " + std::to_string(V_BOOL(&value));
+        case VT_I2: return "I2 " + std::to_string(V_I2(&value));
+        case VT_I4: return "I4 " + std::to_string(V_I4(&value));
+        case VT_UI1: return "UI1 " + std::to_string(V_UI1(&value));
+        case VT_INT: return "INT " + std::to_string(V_INT(&value));
+        case VT_BSTR: return "BSTR " + Quoted(Narrow(V_BSTR(&value)));
+        default: return "VT" + std::to_string(V_VT(&value));
+    }
+}
+
+std::string HelpSuffix(ITypeInfo* info, MEMBERID id) {
+    Bstr help;
+    DWORD context = 0;
+    info->GetDocumentation(id, nullptr, &help.value, &context, nullptr);
+    std::string out;
+    if (help.value) out += " help " + Quoted(help.text());
+    if (context) out += " helpcontext " + std::to_string(context);
+    return out;
+}
+
+void DumpTypeHeader(ITypeInfo* info, const TYPEATTR& attr, const char* indent) {
+    Bstr name;
+    info->GetDocumentation(MEMBERID_NIL, &name.value, nullptr, nullptr, nullptr);
+    std::printf("%s%s %s %s version %u.%u flags %s%s\n", indent, KindName(attr.typekind),
+                name.text().c_str(), GuidText(attr.guid).c_str(), attr.wMajorVerNum,
+                attr.wMinorVerNum, TypeFlags(attr.wTypeFlags).c_str(),
+                HelpSuffix(info, MEMBERID_NIL).c_str());
+}
+
+void DumpImplTypes(ITypeInfo* info, const TYPEATTR& attr) {
+    for (UINT i = 0; i < attr.cImplTypes; ++i) {
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> base;
+        INT flags = 0;
+        info->GetImplTypeFlags(i, &flags);
+        if (FAILED(info->GetRefTypeOfImplType(i, &ref)) ||
+            FAILED(info->GetRefTypeInfo(ref, base.put())))
+            continue;
+        Bstr name;
+        base->GetDocumentation(MEMBERID_NIL, &name.value, nullptr, nullptr, nullptr);
+        std::printf("  implements %s flags %s\n", name.text().c_str(),
+                    FlagList(static_cast<unsigned>(flags), {{IMPLTYPEFLAG_FDEFAULT, "default"},
+                                                            {IMPLTYPEFLAG_FSOURCE, "source"},
+                                                            {IMPLTYPEFLAG_FRESTRICTED, "restricted"}})
+                        .c_str());
+    }
+}
+
+void DumpFunctions(ITypeInfo* info, const TYPEATTR& attr) {
+    for (UINT i = 0; i < attr.cFuncs; ++i) {
+        FUNCDESC* func = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &func))) continue;
+        std::vector<BSTR> names(static_cast<size_t>(func->cParams) + 1, nullptr);
+        UINT count = 0;
+        info->GetNames(func->memid, names.data(), static_cast<UINT>(names.size()), &count);
+        // A property's get and let share one id: ask for the names of this very member.
+        std::printf("  %s %s %s returns %s flags %s%s\n", Hex(static_cast<unsigned long>(func->memid)).c_str(),
+                    InvokeKindName(func->invkind), Narrow(names[0]).c_str(),
+                    TypeName(info, func->elemdescFunc.tdesc).c_str(),
+                    FlagList(func->wFuncFlags, {{FUNCFLAG_FRESTRICTED, "restricted"},
+                                                {FUNCFLAG_FHIDDEN, "hidden"},
+                                                {FUNCFLAG_FDEFAULTBIND, "defaultbind"}})
+                        .c_str(),
+                    HelpSuffix(info, func->memid).c_str());
+        for (SHORT p = 0; p < func->cParams; ++p) {
+            const ELEMDESC& param = func->lprgelemdescParam[p];
+            std::string name = static_cast<UINT>(p) + 1 < count ? Narrow(names[static_cast<size_t>(p) + 1]) : "";
+            std::string line = "    param " + (name.empty() ? std::string("(unnamed)") : name) + " " +
+                               TypeName(info, param.tdesc) + " " + ParamFlags(param.paramdesc.wParamFlags);
+            if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) && param.paramdesc.pparamdescex)
+                line += " default " + ValueText(param.paramdesc.pparamdescex->varDefaultValue);
+            std::printf("%s\n", line.c_str());
+        }
+        for (BSTR name : names) SysFreeString(name);
+        info->ReleaseFuncDesc(func);
+    }
+}
+
+void DumpVariables(ITypeInfo* info, const TYPEATTR& attr) {
+    for (UINT i = 0; i < attr.cVars; ++i) {
+        VARDESC* var = nullptr;
+        if (FAILED(info->GetVarDesc(i, &var))) continue;
+        Bstr name;
+        info->GetDocumentation(var->memid, &name.value, nullptr, nullptr, nullptr);
+        std::string value = var->varkind == VAR_CONST && var->lpvarValue ? ValueText(*var->lpvarValue) : "?";
+        std::printf("  %s %s = %s%s\n", Hex(static_cast<unsigned long>(var->memid)).c_str(), name.text().c_str(),
+                    value.c_str(), HelpSuffix(info, var->memid).c_str());
+        info->ReleaseVarDesc(var);
+    }
+}
+
+void DumpType(ITypeInfo* info, const char* indent) {
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return;
+    DumpTypeHeader(info, *attr, indent);
+    if (attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL)) {
+        // The members of a dual interface are read from its vtable side, as declared.
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> vtable;
+        if (SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) &&
+            SUCCEEDED(info->GetRefTypeInfo(ref, vtable.put()))) {
+            DumpType(vtable.get(), "");
+        }
+    } else {
+        DumpImplTypes(info, *attr);
+        DumpFunctions(info, *attr);
+        DumpVariables(info, *attr);
+    }
+    info->ReleaseTypeAttr(attr);
+}
+
+const char* SysKindName(SYSKIND kind) {
+    switch (kind) {
+        case SYS_WIN16: return "win16";
+        case SYS_WIN32: return "win32";
+        case SYS_MAC: return "mac";
+        case SYS_WIN64: return "win64";
+        default: return "unknown";
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: typelib_dump <file>\n");
+        return 2;
+    }
+    ComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLibEx(argv[1], REGKIND_NONE, lib.put());
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "LoadTypeLibEx failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
+    TLIBATTR* attr = nullptr;
+    lib->GetLibAttr(&attr);
+    Bstr name, help;
+    lib->GetDocumentation(-1, &name.value, &help.value, nullptr, nullptr);
+    std::printf("library %s %s version %u.%u lcid 0x%04lX syskind %s flags %u%s\n", name.text().c_str(),
+                GuidText(attr->guid).c_str(), attr->wMajorVerNum, attr->wMinorVerNum,
+                static_cast<unsigned long>(attr->lcid), SysKindName(attr->syskind), attr->wLibFlags,
+                help.value ? (" help " + Quoted(help.text())).c_str() : "");
+    lib->ReleaseTLibAttr(attr);
+    for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
+        ComPtr<ITypeInfo> info;
+        if (SUCCEEDED(lib->GetTypeInfo(i, info.put()))) DumpType(info.get(), "");
+    }
+    return 0;
+}
