@@ -1,6 +1,8 @@
-// Reads a type library (a .tlb file or a DLL that carries one) and writes it out as text, one
-// line per library, type, member and enumeration value, so that tests can compare it with the
-// interface a build must have. Usage: typelib_dump <file>
+// Writes what a component DLL tells about itself as text, so that tests can compare it with what a
+// build must be:
+//   component_dump typelib <file>  the type library (of a .tlb file or a DLL that carries one):
+//                                  one line per library, type, member, parameter and constant
+//   component_dump version <file>  the version resource: fixed file version and string fields
 #include <windows.h>
 // after windows.h
 #include <oleauto.h>
@@ -266,15 +268,9 @@ const char* SysKindName(SYSKIND kind) {
     }
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: typelib_dump <file>\n");
-        return 2;
-    }
+int DumpTypeLibrary(const wchar_t* path) {
     ComPtr<ITypeLib> lib;
-    HRESULT hr = LoadTypeLibEx(argv[1], REGKIND_NONE, lib.put());
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, lib.put());
     if (FAILED(hr)) {
         std::fprintf(stderr, "LoadTypeLibEx failed: 0x%08lX\n", static_cast<unsigned long>(hr));
         return 1;
@@ -293,4 +289,52 @@ int wmain(int argc, wchar_t** argv) {
         if (SUCCEEDED(lib->GetTypeInfo(i, info.put()))) DumpType(info.get(), "");
     }
     return 0;
+}
+
+int DumpVersion(const wchar_t* path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    std::vector<unsigned char> data(size);
+    if (size == 0 || !GetFileVersionInfoW(path, 0, size, data.data())) {
+        std::fprintf(stderr, "no version resource: error %lu\n", GetLastError());
+        return 1;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        std::printf("FILEVERSION %lu.%lu.%lu.%lu\n", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
+                    static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
+                    static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
+                    static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)));
+        std::printf("FILETYPE %s\n", fixed->dwFileType == VFT_DLL ? "dll" : "other");
+    }
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    }* translations = nullptr;
+    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                        &length) ||
+        length < sizeof(Translation))
+        return 0;
+    wchar_t block[40];
+    std::swprintf(block, 40, L"\\StringFileInfo\\%04x%04x\\", translations->language, translations->codePage);
+    std::printf("Translation 0x%04x %u\n", translations->language, translations->codePage);
+    for (const wchar_t* field : {L"FileVersion", L"ProductName", L"ProductVersion", L"InternalName",
+                                 L"OriginalFilename", L"CompanyName", L"FileDescription", L"LegalCopyright"}) {
+        wchar_t* value = nullptr;
+        if (VerQueryValueW(data.data(), (std::wstring(block) + field).c_str(), reinterpret_cast<void**>(&value),
+                           &length) &&
+            value)
+            std::printf("%s %s\n", Narrow(field).c_str(), Quoted(Narrow(value)).c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"typelib") return DumpTypeLibrary(argv[2]);
+    if (argc == 3 && std::wstring(argv[1]) == L"version") return DumpVersion(argv[2]);
+    std::fprintf(stderr, "usage: component_dump typelib|version <file>\n");
+    return 2;
 }
