@@ -3,6 +3,12 @@
 //   component_dump typelib <file>  the type library (of a .tlb file or a DLL that carries one):
 //                                  one line per library, type, member, parameter and constant
 //   component_dump version <file>  the version resource: fixed file version and string fields
+//   component_dump call <ProgID> <member>
+//                                  creates the object and calls a member without arguments
+//                                  through the vtable of its dual interface (early binding), then
+//                                  prints the HRESULT and the error information it left
+//   component_dump lifetime <dll>  DllCanUnloadNow while an object lives, after its release,
+//                                  while the class object is locked, after the unlock
 #include <windows.h>
 // after windows.h
 #include <oleauto.h>
@@ -12,6 +18,7 @@
 #include <vector>
 
 #include "kit/com_ptr.h"
+#include "kit/unique_handle.h"
 
 namespace {
 
@@ -330,11 +337,162 @@ int DumpVersion(const wchar_t* path) {
     return 0;
 }
 
+// The vtable interface of the object's default dual interface.
+HRESULT VtableInfo(IDispatch* object, ITypeInfo** info) {
+    ComPtr<ITypeInfo> dispatch;
+    HRESULT hr = object->GetTypeInfo(0, 0, dispatch.put());
+    HREFTYPE ref = 0;
+    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
+    if (SUCCEEDED(hr)) hr = dispatch->GetRefTypeInfo(ref, info);
+    return hr;
+}
+
+int CallThroughVtable(const wchar_t* progId, const wchar_t* member) {
+    CLSID clsid{};
+    ComPtr<IDispatch> object;
+    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
+    ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(hr)) hr = VtableInfo(object.get(), info.put());
+    if (FAILED(hr)) {
+        std::printf("create 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
+    TYPEATTR* attr = nullptr;
+    info->GetTypeAttr(&attr);
+    const IID iid = attr->guid;
+    info->ReleaseTypeAttr(attr);
+    ComPtr<IUnknown> vtable;
+    object->QueryInterface(iid, vtable.put_void());
+
+    MEMBERID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(member);
+    if (FAILED(info->GetIDsOfNames(&name, 1, &id))) {
+        std::printf("no member %s\n", Narrow(member).c_str());
+        return 1;
+    }
+    // The member's place in the vtable, from its description.
+    ComPtr<ITypeInfo2> info2 = info.as<ITypeInfo2>();
+    UINT index = 0;
+    FUNCDESC* func = nullptr;
+    info2->GetFuncIndexOfMemId(id, INVOKE_FUNC, &index);
+    info->GetFuncDesc(index, &func);
+    const short slot = func->oVft;
+    info->ReleaseFuncDesc(func);
+
+    VARIANT result;
+    VariantInit(&result);
+    VARIANT argument;
+    VariantInit(&argument);
+    V_VT(&argument) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&argument) = &result;
+    VARTYPE types[] = {VT_BYREF | VT_VARIANT};
+    VARIANTARG* arguments[] = {&argument};
+    VARIANT returned;
+    VariantInit(&returned);
+    SetErrorInfo(0, nullptr);
+    hr = DispCallFunc(vtable.get(), static_cast<ULONG_PTR>(slot), CC_STDCALL, VT_ERROR, 1, types, arguments,
+                      &returned);
+    if (FAILED(hr)) {
+        std::printf("DispCallFunc 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
+    const HRESULT memberResult = V_ERROR(&returned);
+    ComPtr<ISupportErrorInfo> supports = vtable.as<ISupportErrorInfo>();
+    const bool supported = supports && supports->InterfaceSupportsErrorInfo(iid) == S_OK;
+    ComPtr<IErrorInfo> error;
+    std::printf("hr 0x%08lX supportserrorinfo %s\n", static_cast<unsigned long>(memberResult),
+                supported ? "yes" : "no");
+    if (GetErrorInfo(0, error.put()) == S_OK && error) {
+        Bstr description, source;
+        GUID guid{};
+        error->GetDescription(&description.value);
+        error->GetSource(&source.value);
+        error->GetGUID(&guid);
+        std::printf("description %s\nsource %s\nguid %s\n", Quoted(description.text()).c_str(),
+                    Quoted(source.text()).c_str(), GuidText(guid).c_str());
+    } else {
+        std::printf("no error information\n");
+    }
+    VariantClear(&result);
+    return 0;
+}
+
+int Lifetime(const wchar_t* path) {
+    kit::UniqueLibrary dll(LoadLibraryW(path));
+    if (!dll) {
+        std::printf("LoadLibrary error %lu\n", GetLastError());
+        return 1;
+    }
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto getClassObject = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
+    ComPtr<ITypeLib> lib;
+    if (!getClassObject || !canUnloadNow || FAILED(LoadTypeLibEx(path, REGKIND_NONE, lib.put()))) {
+        std::printf("not a component\n");
+        return 1;
+    }
+    CLSID clsid{};
+    for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
+        TYPEKIND kind{};
+        ComPtr<ITypeInfo> info;
+        TYPEATTR* attr = nullptr;
+        if (SUCCEEDED(lib->GetTypeInfoType(i, &kind)) && kind == TKIND_COCLASS &&
+            SUCCEEDED(lib->GetTypeInfo(i, info.put())) && SUCCEEDED(info->GetTypeAttr(&attr))) {
+            clsid = attr->guid;
+            info->ReleaseTypeAttr(attr);
+        }
+    }
+    auto report = [&](const char* moment) {
+        std::printf("%s %s\n", moment, canUnloadNow() == S_OK ? "S_OK" : "S_FALSE");
+    };
+    report("loaded");
+    {
+        ComPtr<IClassFactory> factory;
+        HRESULT hr = getClassObject(clsid, IID_IClassFactory, factory.put_void());
+        std::printf("DllGetClassObject 0x%08lX\n", static_cast<unsigned long>(hr));
+        if (FAILED(hr)) return 1;
+        ComPtr<IDispatch> first, second;
+        factory->CreateInstance(nullptr, IID_IDispatch, first.put_void());
+        factory->CreateInstance(nullptr, IID_IDispatch, second.put_void());
+        factory.reset();
+        report("two objects");
+        first.reset();
+        report("one object");
+        second.reset();
+        report("no object");
+        getClassObject(clsid, IID_IClassFactory, factory.put_void());
+        factory->LockServer(TRUE);
+        factory.reset();
+        // Only the lock holds the server now.
+        report("locked");
+        getClassObject(clsid, IID_IClassFactory, factory.put_void());
+        factory->LockServer(FALSE);
+        factory.reset();
+        report("unlocked");
+    }
+    CLSID other{};
+    CLSIDFromString(L"{00000000-0000-0000-0000-000000000001}", &other);
+    void* none = nullptr;
+    std::printf("other class 0x%08lX\n", static_cast<unsigned long>(getClassObject(other, IID_IClassFactory, &none)));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"typelib") return DumpTypeLibrary(argv[2]);
     if (argc == 3 && std::wstring(argv[1]) == L"version") return DumpVersion(argv[2]);
-    std::fprintf(stderr, "usage: component_dump typelib|version <file>\n");
+    if ((argc == 4 && std::wstring(argv[1]) == L"call") ||
+        (argc == 3 && std::wstring(argv[1]) == L"lifetime")) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        int code = argc == 4 ? CallThroughVtable(argv[2], argv[3]) : Lifetime(argv[2]);
+        CoUninitialize();
+        return code;
+    }
+    std::fprintf(stderr, "usage: component_dump typelib|version|lifetime <file> | call <ProgID> <member>\n");
     return 2;
 }
