@@ -3,6 +3,7 @@
 // VBScript client and an early-bound client see.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -119,15 +120,27 @@ TEST(ReaderComponent, VersionResourceOfEachBuildNamesIt) {
     }
 }
 
+// Registry key names ignore case ("Typelib" of the prefix is "TypeLib"): compare them in capitals.
+e2e::RegTree WithCapitalKeys(const e2e::RegTree& tree) {
+    e2e::RegTree out;
+    for (const auto& [key, values] : tree) {
+        std::string upper = key;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        out[upper] = values;
+    }
+    return out;
+}
+
 // Keys that are new or whose values changed from before to after.
-e2e::RegTree Changes(const e2e::RegTree& before, const e2e::RegTree& after) {
+e2e::RegTree Changes(const e2e::RegTree& beforeTree, const e2e::RegTree& afterTree) {
+    const e2e::RegTree before = WithCapitalKeys(beforeTree), after = WithCapitalKeys(afterTree);
     e2e::RegTree changes;
     for (const auto& [key, values] : after) {
         auto old = before.find(key);
         if (old == before.end() || old->second != values) changes[key] = values;
     }
     for (const auto& [key, values] : before)
-        if (!after.contains(key)) changes["removed " + key] = values;
+        if (!after.contains(key)) changes["REMOVED " + key] = values;
     return changes;
 }
 
@@ -139,7 +152,7 @@ e2e::RegTree ExpectedRegistration(const Build& build) {
     const std::string libraryKey = "TypeLib\\" + build.libraryId;
     const std::string interfaceKey = "Interface\\" + build.interfaceId;
     const RegValue automationProxy = RegValue::String("{00020424-0000-0000-C000-000000000046}");
-    return {
+    e2e::RegTree expected = {
         {progId, {{"", RegValue::String(progId)}}},
         {progId + "\\Clsid", {{"", RegValue::String(build.classId)}}},
         {classKey, {{"", RegValue::String(progId)}}},
@@ -160,6 +173,14 @@ e2e::RegTree ExpectedRegistration(const Build& build) {
         {interfaceKey + "\\TypeLib",
          {{"", RegValue::String(build.libraryId)}, {"Version", RegValue::String("1.0")}}},
     };
+    // The system's type-library registration writes the same library and interface keys into the
+    // 32-bit view as well.
+    e2e::RegTree shared;
+    for (const auto& [key, values] : expected)
+        if (key.starts_with("TypeLib\\") || key.starts_with("Interface\\"))
+            shared["Wow6432Node\\" + key] = values;
+    expected.merge(shared);
+    return WithCapitalKeys(expected);
 }
 
 TEST(ReaderComponent, RegistrationWritesExactlyItsKeysAndUnregistrationRemovesThem) {
