@@ -8,12 +8,12 @@
 namespace reader::com {
 
 struct ClassIdentity {
-    std::wstring clsid;       // "{...}", as StringFromGUID2 writes it
-    std::wstring libraryId;   // the type library's identifier, same form
-    std::wstring libraryName; // e.g. "Murello11500"
-    std::wstring className;   // "Murello"
-    std::wstring version;     // the type library's version, "1.0"
-    std::wstring serverPath;  // full path of the DLL
+    std::wstring clsid;        // "{...}", as StringFromGUID2 writes it
+    std::wstring libraryId;    // the type library's identifier, same form
+    std::wstring libraryName;  // e.g. "Murello11500"
+    std::wstring className;    // "Murello"
+    std::wstring version;      // the type library's version, "1.0"
+    std::wstring serverPath;   // full path of the DLL
 };
 
 // One value under the classes root; an empty name is the key's default value.

@@ -64,8 +64,7 @@ HRESULT MurelloObject::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
     return TypeLibraryDispatch::GetTypeInfo(index, lcid, info);
 }
 
-HRESULT MurelloObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                     DISPID* ids) {
+HRESULT MurelloObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     return TypeLibraryDispatch::GetIDsOfNames(names, count, ids);
 }

@@ -28,7 +28,7 @@ using PortaValue = Scarica_COM;
 #endif
 
 class MurelloObject final : public _Murello, public ISupportErrorInfo {
-public:
+  public:
     // Creates an object and returns its interface riid; the object's logic may refuse creation.
     static HRESULT Create(REFIID riid, void** object);
 
@@ -84,16 +84,13 @@ public:
     HRESULT STDMETHODCALLTYPE Upload1(VARIANT* result) override;
 #endif
 #ifdef MURELLO_HAS_LABELS
-    HRESULT STDMETHODCALLTYPE Scarica_RovovaDeru(BSTR* MDB_TabellaTemp, BSTR* FileTxtTemp,
-                                                 Scarica_COM* PortaCOM, Scarica_Baud* Baud,
-                                                 Scarica_ModFile* ModFile, VARIANT_BOOL* CR,
-                                                 VARIANT_BOOL* LF, VARIANT_BOOL* MostraErrore,
-                                                 VARIANT_BOOL* MostraFile,
-                                                 VARIANT_BOOL* MostraMaschera,
-                                                 short* Timeout) override;
+    HRESULT STDMETHODCALLTYPE Scarica_RovovaDeru(
+        BSTR* MDB_TabellaTemp, BSTR* FileTxtTemp, Scarica_COM* PortaCOM, Scarica_Baud* Baud,
+        Scarica_ModFile* ModFile, VARIANT_BOOL* CR, VARIANT_BOOL* LF, VARIANT_BOOL* MostraErrore,
+        VARIANT_BOOL* MostraFile, VARIANT_BOOL* MostraMaschera, short* Timeout) override;
 #endif
 
-private:
+  private:
     // Members whose behaviour a later version brings: an Automation error naming the member.
     HRESULT NotAvailableYet(const wchar_t* member, VARIANT* result);
 

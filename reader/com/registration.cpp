@@ -61,8 +61,7 @@ HRESULT UnregisterServer() {
         // A ProgID that now names another class belongs to whoever registered it last.
         if (root == progId && DefaultValue(progId + L"\\Clsid") != identity.clsid) continue;
         LONG status = RegDeleteTreeW(HKEY_CLASSES_ROOT, root.c_str());
-        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            result = SELFREG_E_CLASS;
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) result = SELFREG_E_CLASS;
     }
     const TLIBATTR& attributes = library->attributes();
     HRESULT hr = UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum,

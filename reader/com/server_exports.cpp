@@ -33,6 +33,4 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return reader::com::RegisterServer(); }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return reader::com::UnregisterServer();
-}
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return reader::com::UnregisterServer(); }

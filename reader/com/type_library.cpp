@@ -16,7 +16,8 @@ std::wstring GuidText(const GUID& guid) {
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
+        DWORD length =
+            GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -64,7 +65,8 @@ HRESULT ComponentTypeLibrary::load() {
     library_->ReleaseTLibAttr(attributes);
     identity_.libraryId = GuidText(attributes_.guid);
     identity_.libraryName = Name(library_.get(), -1);
-    identity_.version = std::to_wstring(attributes_.wMajorVerNum) + L"." + std::to_wstring(attributes_.wMinorVerNum);
+    identity_.version = std::to_wstring(attributes_.wMajorVerNum) + L"." +
+                        std::to_wstring(attributes_.wMinorVerNum);
 
     // The library holds one creatable class; its default interface is the dual _Murello.
     for (UINT i = 0; i < library_->GetTypeInfoCount(); ++i) {

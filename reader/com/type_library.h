@@ -14,7 +14,7 @@
 namespace reader::com {
 
 class ComponentTypeLibrary {
-public:
+  public:
     // Loads the library on the first call; later calls return the same one.
     static HRESULT Get(const ComponentTypeLibrary** library);
 
@@ -30,8 +30,7 @@ public:
     // Reads the library from the DLL's resources; Get calls it once.
     HRESULT load();
 
-private:
-
+  private:
     kit::ComPtr<ITypeLib> library_;
     kit::ComPtr<ITypeInfo> dispatchInfo_;
     kit::ComPtr<ITypeInfo> interfaceInfo_;

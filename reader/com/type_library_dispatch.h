@@ -9,7 +9,7 @@
 namespace reader::com {
 
 class TypeLibraryDispatch {
-public:
+  public:
     static HRESULT GetTypeInfoCount(UINT* count);
     static HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info);
     static HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids);

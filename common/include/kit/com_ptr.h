@@ -10,7 +10,7 @@ namespace kit {
 
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     // Takes over a reference that the caller already holds.
     explicit ComPtr(T* p) : p_(p) {}
@@ -45,7 +45,7 @@ public:
         return other;
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 

@@ -34,7 +34,8 @@ constexpr std::uint32_t kVarRecordWithHelp = 0x1C;
 std::uint32_t Read32(const Bytes& b, std::size_t at) {
     if (at + 4 > b.size()) throw std::runtime_error("offset beyond the end of the file");
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 void Write32(Bytes& b, std::size_t at, std::uint32_t value) {
@@ -46,7 +47,7 @@ void Append32(Bytes& b, std::uint32_t value) {
 }
 
 class TypeLibFile {
-public:
+  public:
     explicit TypeLibFile(Bytes bytes) : b_(std::move(bytes)) {
         if (Read32(b_, 0) != kMagic) throw std::runtime_error("not an MSFT type library");
         std::size_t at = kHeaderSize;
@@ -58,7 +59,9 @@ public:
     const Bytes& bytes() const { return b_; }
     std::uint32_t typeInfoCount() const { return typeInfoCount_; }
 
-    std::size_t segmentOffset(std::size_t segment) const { return Read32(b_, segmentDirectory_ + 16 * segment); }
+    std::size_t segmentOffset(std::size_t segment) const {
+        return Read32(b_, segmentDirectory_ + 16 * segment);
+    }
     std::size_t segmentLength(std::size_t segment) const {
         return Read32(b_, segmentDirectory_ + 16 * segment + 4);
     }
@@ -73,7 +76,9 @@ public:
             std::size_t field = segmentDirectory_ + 16 * s;
             std::int32_t offset = static_cast<std::int32_t>(Read32(b_, field));
             if (offset >= 0 && static_cast<std::size_t>(offset) >= at)
-                Write32(b_, field, static_cast<std::uint32_t>(offset) + static_cast<std::uint32_t>(data.size()));
+                Write32(
+                    b_, field,
+                    static_cast<std::uint32_t>(offset) + static_cast<std::uint32_t>(data.size()));
         }
         for (std::uint32_t t = 0; t < typeInfoCount_; ++t) {
             std::size_t field = typeInfo(t) + 4;  // memoffset: where the member records start
@@ -92,14 +97,16 @@ public:
         // A name entry: reference, hash link, length in the low byte, then the characters.
         std::size_t at = segmentOffset(kNameSegment) + nameOffset;
         std::size_t length = Read32(b_, at + 8) & 0xFF;
-        if (at + 12 + length > b_.size()) throw std::runtime_error("name beyond the end of the file");
+        if (at + 12 + length > b_.size())
+            throw std::runtime_error("name beyond the end of the file");
         return std::string(b_.begin() + static_cast<std::ptrdiff_t>(at + 12),
                            b_.begin() + static_cast<std::ptrdiff_t>(at + 12 + length));
     }
 
     // Appends a string to the string table and returns its offset there.
     std::uint32_t addString(const std::string& text) {
-        Bytes entry{static_cast<unsigned char>(text.size() & 0xFF), static_cast<unsigned char>(text.size() >> 8)};
+        Bytes entry{static_cast<unsigned char>(text.size() & 0xFF),
+                    static_cast<unsigned char>(text.size() >> 8)};
         entry.insert(entry.end(), text.begin(), text.end());
         while (entry.size() % 4) entry.push_back('W');  // the padding that type libraries use
         std::uint32_t offset = static_cast<std::uint32_t>(segmentLength(kStringSegment));
@@ -110,7 +117,7 @@ public:
 
     Bytes& raw() { return b_; }
 
-private:
+  private:
     Bytes b_;
     std::uint32_t typeInfoCount_ = 0;
     std::size_t segmentDirectory_ = 0;
@@ -130,7 +137,8 @@ void AddEnumHelpStrings(TypeLibFile& lib, std::uint32_t t) {
     // Behind the records: member ids, name offsets and record offsets, one of each per member.
     std::size_t names = block + 4 + recordsSize + 4 * members;
     std::vector<std::string> memberNames;
-    for (std::uint32_t m = 0; m < members; ++m) memberNames.push_back(lib.name(Read32(lib.bytes(), names + 4 * m)));
+    for (std::uint32_t m = 0; m < members; ++m)
+        memberNames.push_back(lib.name(Read32(lib.bytes(), names + 4 * m)));
     std::vector<std::uint32_t> helpOffsets;
     for (const std::string& name : memberNames) helpOffsets.push_back(lib.addString(name));
 
@@ -148,7 +156,8 @@ void AddEnumHelpStrings(TypeLibFile& lib, std::uint32_t t) {
     block = Read32(lib.bytes(), info + 4);
     Write32(lib.raw(), block, members * kVarRecordWithHelp);
     std::size_t recordOffsets = block + 4 + members * kVarRecordWithHelp + 8 * members;
-    for (std::uint32_t m = 0; m < members; ++m) Write32(lib.raw(), recordOffsets + 4 * m, m * kVarRecordWithHelp);
+    for (std::uint32_t m = 0; m < members; ++m)
+        Write32(lib.raw(), recordOffsets + 4 * m, m * kVarRecordWithHelp);
 }
 
 }  // namespace
@@ -164,7 +173,8 @@ int main(int argc, char** argv) {
         TypeLibFile lib(Bytes(std::istreambuf_iterator<char>(in), {}));
         for (std::uint32_t t = 0; t < lib.typeInfoCount(); ++t) AddEnumHelpStrings(lib, t);
         std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(lib.bytes().data()), static_cast<std::streamsize>(lib.bytes().size()));
+        out.write(reinterpret_cast<const char*>(lib.bytes().data()),
+                  static_cast<std::streamsize>(lib.bytes().size()));
         if (!out) throw std::runtime_error(std::string("cannot write ") + argv[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "enum_help_strings: %s\n", e.what());

@@ -27,20 +27,46 @@ struct Build {
 
 const std::vector<Build>& Builds() {
     static const std::vector<Build> builds = {
-        {"Murello11500", "Murello11500", "{67CD4FA9-8DCD-4B87-B02F-395A5182DD7F}",
-         "{99351D27-F045-42A8-B7BA-AC01381453F3}", "{F050A4AB-4FB2-423B-BB2C-8BD14E9BCB23}",
-         "1.0.0.20", "Murello11401", false,
-         {"Scarica3", "Scarica4", "Scarica5", "Scarica_RimesseOF", "Scarica1", "Upload1"}, "Scarica6"},
-        {"Murello113", "Murello113", "{8CADFA3A-9B75-4EF1-8E06-ABC9E3AE0E5B}",
-         "{9C7449B7-5EDB-4AAF-99E1-EC263B53E1BF}", "{8124F009-2B32-4AFB-BCB0-ACAE703CF43A}",
-         "1.0.0.7", "Murello113", false, {"Scarica3", "Scarica4", "Scarica5", "Scarica1", "Upload1"},
+        {"Murello11500",
+         "Murello11500",
+         "{67CD4FA9-8DCD-4B87-B02F-395A5182DD7F}",
+         "{99351D27-F045-42A8-B7BA-AC01381453F3}",
+         "{F050A4AB-4FB2-423B-BB2C-8BD14E9BCB23}",
+         "1.0.0.20",
+         "Murello11401",
+         false,
+         {"Scarica3", "Scarica4", "Scarica5", "Scarica_RimesseOF", "Scarica1", "Upload1"},
+         "Scarica6"},
+        {"Murello113",
+         "Murello113",
+         "{8CADFA3A-9B75-4EF1-8E06-ABC9E3AE0E5B}",
+         "{9C7449B7-5EDB-4AAF-99E1-EC263B53E1BF}",
+         "{8124F009-2B32-4AFB-BCB0-ACAE703CF43A}",
+         "1.0.0.7",
+         "Murello113",
+         false,
+         {"Scarica3", "Scarica4", "Scarica5", "Scarica1", "Upload1"},
          "Scarica_RimesseOF"},
-        {"Murello111", "ZaradEdadod111", "{D69CEDEE-A48C-4A53-91C4-E156048ADAD8}",
-         "{F07E557E-F941-4146-9878-047718EFDB25}", "{C7A4EBC6-82C9-4912-90CE-E1B6E379C482}",
-         "3.1.0.5", "Murello1900", true, {"Scarica1"}, "Scarica2"},
-        {"Murello110", "ZaradEdadod110", "{CA3D07EF-EE29-43A9-8636-18CDBC313FDB}",
-         "{AC4A829F-9BE6-43EC-BD72-B45779C8EBA3}", "{726C7A59-A40C-499D-B57E-D268DBC7544C}",
-         "3.1.0.4", "Murello1900", true, {"Scarica1"}, "Scarica3"},
+        {"Murello111",
+         "ZaradEdadod111",
+         "{D69CEDEE-A48C-4A53-91C4-E156048ADAD8}",
+         "{F07E557E-F941-4146-9878-047718EFDB25}",
+         "{C7A4EBC6-82C9-4912-90CE-E1B6E379C482}",
+         "3.1.0.5",
+         "Murello1900",
+         true,
+         {"Scarica1"},
+         "Scarica2"},
+        {"Murello110",
+         "ZaradEdadod110",
+         "{CA3D07EF-EE29-43A9-8636-18CDBC313FDB}",
+         "{AC4A829F-9BE6-43EC-BD72-B45779C8EBA3}",
+         "{726C7A59-A40C-499D-B57E-D268DBC7544C}",
+         "3.1.0.4",
+         "Murello1900",
+         true,
+         {"Scarica1"},
+         "Scarica3"},
     };
     return builds;
 }
@@ -74,28 +100,30 @@ void RunRegsvr32(const std::string& dll, bool unregister) {
     command.push_back(dll);
     e2e::ProcessResult result = e2e::RunWine(command);
     ASSERT_FALSE(result.timed_out);
-    ASSERT_EQ(result.exit_code, 0) << (unregister ? "unregistration of " : "registration of ") << dll;
+    ASSERT_EQ(result.exit_code, 0)
+        << (unregister ? "unregistration of " : "registration of ") << dll;
 }
 
 // Registers the build for the length of one test.
 class Registered {
-public:
+  public:
     explicit Registered(const Build& build) : dll_(Install(build)) { RunRegsvr32(dll_, false); }
     ~Registered() { RunRegsvr32(dll_, true); }
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
 
-private:
+  private:
     std::string dll_;
 };
 
 TEST(ReaderComponent, TypeLibraryOfEachBuildHoldsItsInterface) {
     for (const Build& build : Builds()) {
         SCOPED_TRACE(build.name);
-        const std::string expected =
-            e2e::ReadFile(std::filesystem::path(READER_COM_EXPECTED_DIR) / (build.name + ".typelib.txt"));
-        EXPECT_EQ(ComponentDump({"typelib", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
-                  expected);
+        const std::string expected = e2e::ReadFile(std::filesystem::path(READER_COM_EXPECTED_DIR) /
+                                                   (build.name + ".typelib.txt"));
+        EXPECT_EQ(
+            ComponentDump({"typelib", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
+            expected);
 
         // The shipping 32-bit build carries the same library, written for 32-bit Windows.
         const std::filesystem::path win32 = e2e::Win32BinDir() / (build.name + ".dll");
@@ -115,8 +143,9 @@ TEST(ReaderComponent, VersionResourceOfEachBuildNamesIt) {
                                      "\"\nProductVersion \"" + build.fileVersion +
                                      "\"\nInternalName \"" + build.name +
                                      "\"\nOriginalFilename \"" + build.name + ".dll\"\n";
-        EXPECT_EQ(ComponentDump({"version", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
-                  expected);
+        EXPECT_EQ(
+            ComponentDump({"version", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
+            expected);
     }
 }
 
@@ -216,10 +245,12 @@ std::string Script(const Build& build) {
     echoProperties();
     s += "On Error Resume Next\r\n";
     // A port number beyond 16 bits fits Scarica_COM but not a 16-bit Porta.
-    s += "m.Porta = 40000\r\nWScript.Echo \"Porta 40000: \" & Err.Number & \" \" & m.Porta\r\nErr.Clear\r\n";
+    s += "m.Porta = 40000\r\nWScript.Echo \"Porta 40000: \" & Err.Number & \" \" & "
+         "m.Porta\r\nErr.Clear\r\n";
     for (const std::string& member : build.pendingMembers)
         s += "r = m." + member + "\r\nWScript.Echo \"" + member +
-             ": \" & Err.Number & \" \" & Err.Description & \" (\" & Err.Source & \")\"\r\nErr.Clear\r\n";
+             ": \" & Err.Number & \" \" & Err.Description & \" (\" & Err.Source & "
+             "\")\"\r\nErr.Clear\r\n";
     if (build.name == "Murello11500" || build.name == "Murello113")
         s += "m.Scarica2 \"C:\\Dati\\a.mdb\", \"C:\\Dati\\b.txt\"\r\n"
              "WScript.Echo \"Scarica2: \" & Err.Number & \" \" & Err.Description\r\nErr.Clear\r\n";
@@ -279,15 +310,16 @@ TEST(ReaderComponent, EarlyBoundCallGetsTheErrorThroughErrorInfo) {
 TEST(ReaderComponent, ServerStaysLoadedWhileObjectsOrLocksRemain) {
     for (const Build& build : Builds()) {
         SCOPED_TRACE(build.name);
-        EXPECT_EQ(ComponentDump({"lifetime", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
-                  "loaded S_OK\n"
-                  "DllGetClassObject 0x00000000\n"
-                  "two objects S_FALSE\n"
-                  "one object S_FALSE\n"
-                  "no object S_OK\n"
-                  "locked S_FALSE\n"
-                  "unlocked S_OK\n"
-                  "other class 0x80040111\n");
+        EXPECT_EQ(
+            ComponentDump({"lifetime", e2e::WindowsPath(e2e::Win64Binary(build.name + ".dll"))}),
+            "loaded S_OK\n"
+            "DllGetClassObject 0x00000000\n"
+            "two objects S_FALSE\n"
+            "one object S_FALSE\n"
+            "no object S_OK\n"
+            "locked S_FALSE\n"
+            "unlocked S_OK\n"
+            "other class 0x80040111\n");
     }
 }
 

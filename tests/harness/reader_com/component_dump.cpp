@@ -97,31 +97,46 @@ std::string ParamFlags(unsigned flags) {
 
 const char* KindName(TYPEKIND kind) {
     switch (kind) {
-        case TKIND_ENUM: return "enum";
-        case TKIND_RECORD: return "record";
-        case TKIND_MODULE: return "module";
-        case TKIND_INTERFACE: return "interface";
-        case TKIND_DISPATCH: return "dispatch";
-        case TKIND_COCLASS: return "coclass";
-        case TKIND_ALIAS: return "alias";
-        case TKIND_UNION: return "union";
-        default: return "unknown";
+        case TKIND_ENUM:
+            return "enum";
+        case TKIND_RECORD:
+            return "record";
+        case TKIND_MODULE:
+            return "module";
+        case TKIND_INTERFACE:
+            return "interface";
+        case TKIND_DISPATCH:
+            return "dispatch";
+        case TKIND_COCLASS:
+            return "coclass";
+        case TKIND_ALIAS:
+            return "alias";
+        case TKIND_UNION:
+            return "union";
+        default:
+            return "unknown";
     }
 }
 
 const char* InvokeKindName(INVOKEKIND kind) {
     switch (kind) {
-        case INVOKE_FUNC: return "func";
-        case INVOKE_PROPERTYGET: return "propget";
-        case INVOKE_PROPERTYPUT: return "propput";
-        case INVOKE_PROPERTYPUTREF: return "propputref";
-        default: return "unknown";
+        case INVOKE_FUNC:
+            return "func";
+        case INVOKE_PROPERTYGET:
+            return "propget";
+        case INVOKE_PROPERTYPUT:
+            return "propput";
+        case INVOKE_PROPERTYPUTREF:
+            return "propputref";
+        default:
+            return "unknown";
     }
 }
 
 std::string TypeName(ITypeInfo* owner, const TYPEDESC& desc) {
     switch (desc.vt) {
-        case VT_PTR: return TypeName(owner, *desc.lptdesc) + "*";
+        case VT_PTR:
+            return TypeName(owner, *desc.lptdesc) + "*";
         case VT_USERDEFINED: {
             ComPtr<ITypeInfo> ref;
             if (FAILED(owner->GetRefTypeInfo(desc.hreftype, ref.put()))) return "?userdefined";
@@ -129,38 +144,64 @@ std::string TypeName(ITypeInfo* owner, const TYPEDESC& desc) {
             ref->GetDocumentation(MEMBERID_NIL, &name.value, nullptr, nullptr, nullptr);
             return name.text();
         }
-        case VT_EMPTY: return "EMPTY";
-        case VT_I2: return "I2";
-        case VT_I4: return "I4";
-        case VT_R4: return "R4";
-        case VT_R8: return "R8";
-        case VT_CY: return "CY";
-        case VT_DATE: return "DATE";
-        case VT_BSTR: return "BSTR";
-        case VT_DISPATCH: return "DISPATCH";
-        case VT_ERROR: return "ERROR";
-        case VT_BOOL: return "BOOL";
-        case VT_VARIANT: return "VARIANT";
-        case VT_UNKNOWN: return "UNKNOWN";
-        case VT_UI1: return "UI1";
-        case VT_INT: return "INT";
-        case VT_UINT: return "UINT";
-        case VT_VOID: return "VOID";
-        case VT_HRESULT: return "HRESULT";
-        default: return "VT" + std::to_string(desc.vt);
+        case VT_EMPTY:
+            return "EMPTY";
+        case VT_I2:
+            return "I2";
+        case VT_I4:
+            return "I4";
+        case VT_R4:
+            return "R4";
+        case VT_R8:
+            return "R8";
+        case VT_CY:
+            return "CY";
+        case VT_DATE:
+            return "DATE";
+        case VT_BSTR:
+            return "BSTR";
+        case VT_DISPATCH:
+            return "DISPATCH";
+        case VT_ERROR:
+            return "ERROR";
+        case VT_BOOL:
+            return "BOOL";
+        case VT_VARIANT:
+            return "VARIANT";
+        case VT_UNKNOWN:
+            return "UNKNOWN";
+        case VT_UI1:
+            return "UI1";
+        case VT_INT:
+            return "INT";
+        case VT_UINT:
+            return "UINT";
+        case VT_VOID:
+            return "VOID";
+        case VT_HRESULT:
+            return "HRESULT";
+        default:
+            return "VT" + std::to_string(desc.vt);
     }
 }
 
 // The stored value with its variant type, so that a Boolean True stored as 255 shows.
 std::string ValueText(const VARIANT& value) {
     switch (V_VT(&value)) {
-        case VT_BOOL: return "BOOL " + std::to_string(V_BOOL(&value));
-        case VT_I2: return "I2 " + std::to_string(V_I2(&value));
-        case VT_I4: return "I4 " + std::to_string(V_I4(&value));
-        case VT_UI1: return "UI1 " + std::to_string(V_UI1(&value));
-        case VT_INT: return "INT " + std::to_string(V_INT(&value));
-        case VT_BSTR: return "BSTR " + Quoted(Narrow(V_BSTR(&value)));
-        default: return "VT" + std::to_string(V_VT(&value));
+        case VT_BOOL:
+            return "BOOL " + std::to_string(V_BOOL(&value));
+        case VT_I2:
+            return "I2 " + std::to_string(V_I2(&value));
+        case VT_I4:
+            return "I4 " + std::to_string(V_I4(&value));
+        case VT_UI1:
+            return "UI1 " + std::to_string(V_UI1(&value));
+        case VT_INT:
+            return "INT " + std::to_string(V_INT(&value));
+        case VT_BSTR:
+            return "BSTR " + Quoted(Narrow(V_BSTR(&value)));
+        default:
+            return "VT" + std::to_string(V_VT(&value));
     }
 }
 
@@ -194,11 +235,12 @@ void DumpImplTypes(ITypeInfo* info, const TYPEATTR& attr) {
             continue;
         Bstr name;
         base->GetDocumentation(MEMBERID_NIL, &name.value, nullptr, nullptr, nullptr);
-        std::printf("  implements %s flags %s\n", name.text().c_str(),
-                    FlagList(static_cast<unsigned>(flags), {{IMPLTYPEFLAG_FDEFAULT, "default"},
-                                                            {IMPLTYPEFLAG_FSOURCE, "source"},
-                                                            {IMPLTYPEFLAG_FRESTRICTED, "restricted"}})
-                        .c_str());
+        std::printf(
+            "  implements %s flags %s\n", name.text().c_str(),
+            FlagList(static_cast<unsigned>(flags), {{IMPLTYPEFLAG_FDEFAULT, "default"},
+                                                    {IMPLTYPEFLAG_FSOURCE, "source"},
+                                                    {IMPLTYPEFLAG_FRESTRICTED, "restricted"}})
+                .c_str());
     }
 }
 
@@ -210,7 +252,8 @@ void DumpFunctions(ITypeInfo* info, const TYPEATTR& attr) {
         UINT count = 0;
         info->GetNames(func->memid, names.data(), static_cast<UINT>(names.size()), &count);
         // A property's get and let share one id: ask for the names of this very member.
-        std::printf("  %s %s %s returns %s flags %s%s\n", Hex(static_cast<unsigned long>(func->memid)).c_str(),
+        std::printf("  %s %s %s returns %s flags %s%s\n",
+                    Hex(static_cast<unsigned long>(func->memid)).c_str(),
                     InvokeKindName(func->invkind), Narrow(names[0]).c_str(),
                     TypeName(info, func->elemdescFunc.tdesc).c_str(),
                     FlagList(func->wFuncFlags, {{FUNCFLAG_FRESTRICTED, "restricted"},
@@ -220,10 +263,13 @@ void DumpFunctions(ITypeInfo* info, const TYPEATTR& attr) {
                     HelpSuffix(info, func->memid).c_str());
         for (SHORT p = 0; p < func->cParams; ++p) {
             const ELEMDESC& param = func->lprgelemdescParam[p];
-            std::string name = static_cast<UINT>(p) + 1 < count ? Narrow(names[static_cast<size_t>(p) + 1]) : "";
-            std::string line = "    param " + (name.empty() ? std::string("(unnamed)") : name) + " " +
-                               TypeName(info, param.tdesc) + " " + ParamFlags(param.paramdesc.wParamFlags);
-            if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) && param.paramdesc.pparamdescex)
+            std::string name =
+                static_cast<UINT>(p) + 1 < count ? Narrow(names[static_cast<size_t>(p) + 1]) : "";
+            std::string line = "    param " + (name.empty() ? std::string("(unnamed)") : name) +
+                               " " + TypeName(info, param.tdesc) + " " +
+                               ParamFlags(param.paramdesc.wParamFlags);
+            if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) &&
+                param.paramdesc.pparamdescex)
                 line += " default " + ValueText(param.paramdesc.pparamdescex->varDefaultValue);
             std::printf("%s\n", line.c_str());
         }
@@ -238,9 +284,10 @@ void DumpVariables(ITypeInfo* info, const TYPEATTR& attr) {
         if (FAILED(info->GetVarDesc(i, &var))) continue;
         Bstr name;
         info->GetDocumentation(var->memid, &name.value, nullptr, nullptr, nullptr);
-        std::string value = var->varkind == VAR_CONST && var->lpvarValue ? ValueText(*var->lpvarValue) : "?";
-        std::printf("  %s %s = %s%s\n", Hex(static_cast<unsigned long>(var->memid)).c_str(), name.text().c_str(),
-                    value.c_str(), HelpSuffix(info, var->memid).c_str());
+        std::string value =
+            var->varkind == VAR_CONST && var->lpvarValue ? ValueText(*var->lpvarValue) : "?";
+        std::printf("  %s %s = %s%s\n", Hex(static_cast<unsigned long>(var->memid)).c_str(),
+                    name.text().c_str(), value.c_str(), HelpSuffix(info, var->memid).c_str());
         info->ReleaseVarDesc(var);
     }
 }
@@ -267,11 +314,16 @@ void DumpType(ITypeInfo* info, const char* indent) {
 
 const char* SysKindName(SYSKIND kind) {
     switch (kind) {
-        case SYS_WIN16: return "win16";
-        case SYS_WIN32: return "win32";
-        case SYS_MAC: return "mac";
-        case SYS_WIN64: return "win64";
-        default: return "unknown";
+        case SYS_WIN16:
+            return "win16";
+        case SYS_WIN32:
+            return "win32";
+        case SYS_MAC:
+            return "mac";
+        case SYS_WIN64:
+            return "win64";
+        default:
+            return "unknown";
     }
 }
 
@@ -286,9 +338,10 @@ int DumpTypeLibrary(const wchar_t* path) {
     lib->GetLibAttr(&attr);
     Bstr name, help;
     lib->GetDocumentation(-1, &name.value, &help.value, nullptr, nullptr);
-    std::printf("library %s %s version %u.%u lcid 0x%04lX syskind %s flags %u%s\n", name.text().c_str(),
-                GuidText(attr->guid).c_str(), attr->wMajorVerNum, attr->wMinorVerNum,
-                static_cast<unsigned long>(attr->lcid), SysKindName(attr->syskind), attr->wLibFlags,
+    std::printf("library %s %s version %u.%u lcid 0x%04lX syskind %s flags %u%s\n",
+                name.text().c_str(), GuidText(attr->guid).c_str(), attr->wMajorVerNum,
+                attr->wMinorVerNum, static_cast<unsigned long>(attr->lcid),
+                SysKindName(attr->syskind), attr->wLibFlags,
                 help.value ? (" help " + Quoted(help.text())).c_str() : "");
     lib->ReleaseTLibAttr(attr);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
@@ -309,7 +362,8 @@ int DumpVersion(const wchar_t* path) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
-        std::printf("FILEVERSION %lu.%lu.%lu.%lu\n", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
+        std::printf("FILEVERSION %lu.%lu.%lu.%lu\n",
+                    static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
                     static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
                     static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
                     static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)));
@@ -319,18 +373,20 @@ int DumpVersion(const wchar_t* path) {
         WORD language;
         WORD codePage;
     }* translations = nullptr;
-    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                        &length) ||
+    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translations), &length) ||
         length < sizeof(Translation))
         return 0;
     wchar_t block[40];
-    std::swprintf(block, 40, L"\\StringFileInfo\\%04x%04x\\", translations->language, translations->codePage);
+    std::swprintf(block, 40, L"\\StringFileInfo\\%04x%04x\\", translations->language,
+                  translations->codePage);
     std::printf("Translation 0x%04x %u\n", translations->language, translations->codePage);
-    for (const wchar_t* field : {L"FileVersion", L"ProductName", L"ProductVersion", L"InternalName",
-                                 L"OriginalFilename", L"CompanyName", L"FileDescription", L"LegalCopyright"}) {
+    for (const wchar_t* field :
+         {L"FileVersion", L"ProductName", L"ProductVersion", L"InternalName", L"OriginalFilename",
+          L"CompanyName", L"FileDescription", L"LegalCopyright"}) {
         wchar_t* value = nullptr;
-        if (VerQueryValueW(data.data(), (std::wstring(block) + field).c_str(), reinterpret_cast<void**>(&value),
-                           &length) &&
+        if (VerQueryValueW(data.data(), (std::wstring(block) + field).c_str(),
+                           reinterpret_cast<void**>(&value), &length) &&
             value)
             std::printf("%s %s\n", Narrow(field).c_str(), Quoted(Narrow(value)).c_str());
     }
@@ -351,7 +407,9 @@ int CallThroughVtable(const wchar_t* progId, const wchar_t* member) {
     CLSID clsid{};
     ComPtr<IDispatch> object;
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
-    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
+    if (SUCCEEDED(hr))
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              object.put_void());
     ComPtr<ITypeInfo> info;
     if (SUCCEEDED(hr)) hr = VtableInfo(object.get(), info.put());
     if (FAILED(hr)) {
@@ -391,8 +449,8 @@ int CallThroughVtable(const wchar_t* progId, const wchar_t* member) {
     VARIANT returned;
     VariantInit(&returned);
     SetErrorInfo(0, nullptr);
-    hr = DispCallFunc(vtable.get(), static_cast<ULONG_PTR>(slot), CC_STDCALL, VT_ERROR, 1, types, arguments,
-                      &returned);
+    hr = DispCallFunc(vtable.get(), static_cast<ULONG_PTR>(slot), CC_STDCALL, VT_ERROR, 1, types,
+                      arguments, &returned);
     if (FAILED(hr)) {
         std::printf("DispCallFunc 0x%08lX\n", static_cast<unsigned long>(hr));
         return 1;
@@ -477,7 +535,8 @@ int Lifetime(const wchar_t* path) {
     CLSID other{};
     CLSIDFromString(L"{00000000-0000-0000-0000-000000000001}", &other);
     void* none = nullptr;
-    std::printf("other class 0x%08lX\n", static_cast<unsigned long>(getClassObject(other, IID_IClassFactory, &none)));
+    std::printf("other class 0x%08lX\n",
+                static_cast<unsigned long>(getClassObject(other, IID_IClassFactory, &none)));
     return 0;
 }
 
@@ -493,6 +552,7 @@ int wmain(int argc, wchar_t** argv) {
         CoUninitialize();
         return code;
     }
-    std::fprintf(stderr, "usage: component_dump typelib|version|lifetime <file> | call <ProgID> <member>\n");
+    std::fprintf(
+        stderr, "usage: component_dump typelib|version|lifetime <file> | call <ProgID> <member>\n");
     return 2;
 }

@@ -6,8 +6,8 @@ namespace reader::com {
 namespace {
 
 ClassIdentity Identity(std::wstring libraryName, std::wstring clsid) {
-    return {clsid, L"{D69CEDEE-A48C-4A53-91C4-E156048ADAD8}", libraryName, L"Murello", L"1.0",
-            L"C:\\Programmi\\Murello\\x.dll"};
+    return {clsid,  L"{D69CEDEE-A48C-4A53-91C4-E156048ADAD8}", libraryName, L"Murello",
+            L"1.0", L"C:\\Programmi\\Murello\\x.dll"};
 }
 
 TEST(ClassRegistration, ProgIdIsLibraryNameDotClassName) {
@@ -44,7 +44,8 @@ TEST(ClassRegistration, WritesTheClassTheServerAndBothCrossKeys) {
 }
 
 TEST(ClassRegistration, UnregistrationRemovesTheTwoTreesItWrote) {
-    const ClassIdentity identity = Identity(L"Murello113", L"{9C7449B7-5EDB-4AAF-99E1-EC263B53E1BF}");
+    const ClassIdentity identity =
+        Identity(L"Murello113", L"{9C7449B7-5EDB-4AAF-99E1-EC263B53E1BF}");
     const std::vector<std::wstring> roots = ClassRegistrationRoots(identity);
     EXPECT_EQ(roots, (std::vector<std::wstring>{L"Murello113.Murello",
                                                 L"CLSID\\{9C7449B7-5EDB-4AAF-99E1-EC263B53E1BF}"}));
