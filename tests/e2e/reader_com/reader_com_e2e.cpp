@@ -3,8 +3,10 @@
 // VBScript client and an early-bound client see.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -320,6 +322,66 @@ TEST(ReaderComponent, ServerStaysLoadedWhileObjectsOrLocksRemain) {
             "locked S_FALSE\n"
             "unlocked S_OK\n"
             "other class 0x80040111\n");
+    }
+}
+
+// What objdump -p says the DLL imports and exports.
+struct PeTables {
+    std::string format;
+    std::vector<std::string> imports;
+    std::vector<std::string> exports;
+};
+
+PeTables ReadPeTables(const std::filesystem::path& dll) {
+    e2e::ProcessResult result = e2e::RunProcess({"x86_64-w64-mingw32-objdump", "-p", dll.string()});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    PeTables tables;
+    std::istringstream lines(result.out);
+    bool inExportNames = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (auto at = line.find("file format "); at != std::string::npos)
+            tables.format = line.substr(at + 12);
+        if (auto at = line.find("DLL Name: "); at != std::string::npos)
+            tables.imports.push_back(line.substr(at + 10));
+        if (line.find("[Ordinal/Name Pointer] Table") != std::string::npos) {
+            inExportNames = true;
+            continue;
+        }
+        if (inExportNames) {
+            auto close = line.find("] ");
+            if (line.empty() || close == std::string::npos) {
+                inExportNames = false;
+                continue;
+            }
+            tables.exports.push_back(line.substr(close + 2));
+        }
+    }
+    return tables;
+}
+
+TEST(ReaderComponent, EachDllImportsOnlySystemLibrariesAndExportsTheServerEntryPoints) {
+    const std::vector<std::string> systemLibraries = {"ADVAPI32.dll", "KERNEL32.dll", "msvcrt.dll",
+                                                      "ole32.dll", "OLEAUT32.dll"};
+    const std::vector<std::string> entryPoints = {"DllCanUnloadNow", "DllGetClassObject",
+                                                  "DllRegisterServer", "DllUnregisterServer"};
+    struct Folder {
+        std::filesystem::path path;
+        const char* format;
+    };
+    const Folder folders[] = {{e2e::Win64BinDir(), "pei-x86-64"}, {e2e::Win32BinDir(), "pei-i386"}};
+    for (const Folder& folder : folders) {
+        for (const Build& build : Builds()) {
+            const std::filesystem::path dll = folder.path / (build.name + ".dll");
+            SCOPED_TRACE(dll.string());
+            if (folder.format == std::string("pei-i386") && !std::filesystem::exists(dll)) continue;
+            const PeTables tables = ReadPeTables(dll);
+            EXPECT_EQ(tables.format, folder.format);
+            EXPECT_EQ(tables.exports, entryPoints);
+            for (const std::string& import : tables.imports)
+                EXPECT_NE(std::find(systemLibraries.begin(), systemLibraries.end(), import),
+                          systemLibraries.end())
+                    << import;
+        }
     }
 }
 
