@@ -16,7 +16,7 @@ enum : unsigned {
 enum : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Shows a box without an owner window and returns the button the user pressed.
     virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style) = 0;

@@ -11,14 +11,14 @@ namespace lanvik {
 
 // A file opened for writing at its end.
 class AppendFile {
-public:
+  public:
     virtual ~AppendFile() = default;
     // Writes all bytes; false when the write did not take effect.
     virtual bool Write(std::string_view bytes) = 0;
 };
 
 class Files {
-public:
+  public:
     virtual ~Files() = default;
     // The current user's desktop folder (no trailing backslash), or nothing when the system
     // cannot tell.

@@ -4,7 +4,7 @@ namespace lanvik {
 namespace {
 
 class MemoryAppendFile : public AppendFile {
-public:
+  public:
     MemoryAppendFile(MemoryFiles& owner, std::string path)
         : owner_(owner), path_(std::move(path)) {}
     bool Write(std::string_view bytes) override {
@@ -13,7 +13,7 @@ public:
         return true;
     }
 
-private:
+  private:
     MemoryFiles& owner_;
     std::string path_;
 };

@@ -11,7 +11,7 @@
 namespace lanvik {
 
 class MemoryFiles : public Files {
-public:
+  public:
     std::optional<std::string> DesktopFolder() override { return desktop; }
     std::unique_ptr<AppendFile> OpenForAppend(const std::string& path) override;
 

@@ -16,7 +16,7 @@ inline constexpr std::string_view kLogSeparator =
     "===================================================";
 
 class RunLog {
-public:
+  public:
     // OpenRunLog: finds the desktop, opens the file at its end and writes the separator.
     explicit RunLog(Files& files);
     RunLog(const RunLog&) = delete;
@@ -31,7 +31,7 @@ public:
     const std::string& path() const { return path_; }
     bool isOpen() const { return file_ != nullptr; }
 
-private:
+  private:
     std::string path_;
     std::unique_ptr<AppendFile> file_;
 };
@@ -39,7 +39,7 @@ private:
 // The process-wide logging flag and run log. Callers test loggingEnabled() before composing a
 // line, so that no text is built when logging is off.
 class LogService {
-public:
+  public:
     bool loggingEnabled() const { return enabled_; }
     void setLoggingEnabled() { enabled_ = true; }
 
@@ -49,7 +49,7 @@ public:
     // Closes and frees the run log, if there is one.
     void Close();
 
-private:
+  private:
     bool enabled_ = false;
     std::unique_ptr<RunLog> log_;
 };

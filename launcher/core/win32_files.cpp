@@ -9,7 +9,7 @@ namespace lanvik {
 namespace {
 
 class Win32AppendFile : public AppendFile {
-public:
+  public:
     explicit Win32AppendFile(kit::UniqueFileHandle file) : file_(std::move(file)) {}
     bool Write(std::string_view bytes) override {
         DWORD written = 0;
@@ -17,7 +17,7 @@ public:
                          nullptr) != FALSE;
     }
 
-private:
+  private:
     kit::UniqueFileHandle file_;
 };
 

@@ -6,7 +6,7 @@
 namespace lanvik {
 
 class Win32Files : public Files {
-public:
+  public:
     std::optional<std::string> DesktopFolder() override;
     std::unique_ptr<AppendFile> OpenForAppend(const std::string& path) override;
 };

@@ -17,7 +17,7 @@ struct RaisedError {
 };
 
 class Murello {
-public:
+  public:
     virtual ~Murello() = default;
 
     // Plain stored values; no accessor has a side effect.

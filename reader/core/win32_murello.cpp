@@ -6,7 +6,7 @@ namespace reader {
 namespace {
 
 class PendingMurello : public Murello {
-public:
+  public:
     void Scarica() override { throw RaisedError{445, L"Scarica is not available yet"}; }
 };
 

@@ -8,7 +8,7 @@ namespace kit {
 // Owns a value of type T released by Close, unless it equals Invalid.
 template <typename T, auto Close, T Invalid = T{}>
 class UniqueAny {
-public:
+  public:
     UniqueAny() = default;
     explicit UniqueAny(T value) : value_(value) {}
     UniqueAny(const UniqueAny&) = delete;
@@ -33,7 +33,7 @@ public:
         if (old != Invalid) Close(old);
     }
 
-private:
+  private:
     T value_ = Invalid;
 };
 
