@@ -19,7 +19,8 @@ EngineByFileName::EngineByFileName(std::unique_ptr<DatabaseEngine> accessEngine,
 
 std::unique_ptr<Database> EngineByFileName::OpenDatabase(const std::wstring& path) {
     if (IsAccessFileName(path)) {
-        if (!accessEngine_) throw RaisedError{kDbNoInstallableIsam, L"Could not find installable ISAM."};
+        if (!accessEngine_)
+            throw RaisedError{kDbNoInstallableIsam, L"Could not find installable ISAM."};
         return accessEngine_->OpenDatabase(path);
     }
     return otherEngine_->OpenDatabase(path);

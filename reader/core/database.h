@@ -37,14 +37,14 @@ enum : std::int32_t {
 };
 
 class Database {
-public:
+  public:
     virtual ~Database() = default;
     // Runs one statement at once, committed on its own; rows of earlier statements stay.
     virtual void Execute(const std::wstring& statement, std::span<const Value> values) = 0;
 };
 
 class DatabaseEngine {
-public:
+  public:
     virtual ~DatabaseEngine() = default;
     // Opens an existing database file for reading and writing; never creates one.
     virtual std::unique_ptr<Database> OpenDatabase(const std::wstring& path) = 0;
@@ -56,12 +56,12 @@ bool IsAccessFileName(const std::wstring& path);
 // Chooses the engine by the file name: Access files go to accessEngine (raising 3170 while
 // there is none), every other file to otherEngine.
 class EngineByFileName : public DatabaseEngine {
-public:
+  public:
     EngineByFileName(std::unique_ptr<DatabaseEngine> accessEngine,
                      std::unique_ptr<DatabaseEngine> otherEngine);
     std::unique_ptr<Database> OpenDatabase(const std::wstring& path) override;
 
-private:
+  private:
     std::unique_ptr<DatabaseEngine> accessEngine_;
     std::unique_ptr<DatabaseEngine> otherEngine_;
 };

@@ -21,7 +21,7 @@ RaisedError FileSystemError(std::int32_t number);
 
 // A single-byte (Windows-1252) text file read line by line.
 class TextReader {
-public:
+  public:
     virtual ~TextReader() = default;
     // True once the last line has been read (at once for an empty file).
     virtual bool AtEndOfStream() = 0;
@@ -30,7 +30,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual bool FolderExists(const std::wstring& path) = 0;
     // Raises 58 when it exists already, 76 when its parent is missing.
@@ -46,12 +46,12 @@ public:
 
 // Line reading over the whole content of a file, shared by both implementations.
 class BufferTextReader : public TextReader {
-public:
+  public:
     explicit BufferTextReader(std::string bytes) : bytes_(std::move(bytes)) {}
     bool AtEndOfStream() override { return position_ >= bytes_.size(); }
     std::wstring ReadLine() override;
 
-private:
+  private:
     std::string bytes_;
     std::size_t position_ = 0;
 };

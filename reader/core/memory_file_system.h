@@ -11,7 +11,7 @@
 namespace reader {
 
 class MemoryFileSystem : public FileSystem {
-public:
+  public:
     bool FolderExists(const std::wstring& path) override;
     void CreateFolder(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;

@@ -19,7 +19,7 @@
 namespace reader {
 
 class MemoryMessageLoop : public MessageLoop, public MonotonicClock {
-public:
+  public:
     void ProcessPendingMessages() override;
     void WaitForMessage(std::chrono::nanoseconds longest) override;
     std::chrono::nanoseconds Now() const override { return now; }
@@ -31,7 +31,7 @@ public:
     int processCalls = 0;
     int waitCalls = 0;
 
-private:
+  private:
     struct Posted {
         std::chrono::nanoseconds due;
         std::uint64_t order;
@@ -42,7 +42,7 @@ private:
 };
 
 class MemorySerialLine : public SerialLine {
-public:
+  public:
     explicit MemorySerialLine(MemoryMessageLoop& loop) : loop_(loop) {}
 
     void SetCommPort(std::int16_t port) override;
@@ -91,7 +91,7 @@ public:
     std::set<std::int16_t> busyPorts;  // held by another program
     std::string inputBuffer;
 
-private:
+  private:
     void Notify(std::int16_t event);
 
     MemoryMessageLoop& loop_;

@@ -10,14 +10,13 @@
 namespace reader {
 
 class MemoryUserInterface : public UserInterface {
-public:
+  public:
     struct Box {
         std::wstring text;
         std::wstring title;
         unsigned style;
     };
-    void ShowMessage(const std::wstring& text, const std::wstring& title,
-                     unsigned style) override {
+    void ShowMessage(const std::wstring& text, const std::wstring& title, unsigned style) override {
         shown.push_back(L"box");
         boxes.push_back({text, title, style});
         if (onShow) onShow();
@@ -26,7 +25,7 @@ public:
 
     std::vector<Box> boxes;
     std::vector<std::wstring> shown;  // "beep" and "box" in the order they happened
-    std::function<void()> onShow;      // runs while the box is "open"
+    std::function<void()> onShow;     // runs while the box is "open"
 };
 
 }  // namespace reader

@@ -24,7 +24,7 @@ struct ReaderServices {
 };
 
 class MurelloObject : public Murello {
-public:
+  public:
     // Configures the serial line; raises RaisedError when that fails (no object then).
     explicit MurelloObject(ReaderServices services);
     // Closes the port if a download left it open.
@@ -39,7 +39,7 @@ public:
     const std::string& UltimoRecord() const { return ultimoRecord_; }
     bool RecordPronto() const { return recordPronto_; }
 
-private:
+  private:
     void DownloadRecords();
     // Waits for RecordPronto; false when the pen did not answer in time.
     bool WaitForRecord();

@@ -35,7 +35,7 @@ enum : std::int16_t {
 };
 
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
 
     // Port number used by the next open (1 and up); not while the port is open.

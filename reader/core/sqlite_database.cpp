@@ -36,7 +36,7 @@ bool Contains(std::string_view message, std::string_view part, std::wstring& res
 }
 
 class SqliteDatabase : public Database {
-public:
+  public:
     SqliteDatabase(Connection db, std::wstring path) : db_(std::move(db)), path_(std::move(path)) {}
 
     void Execute(const std::wstring& statementText, std::span<const Value> values) override {
@@ -57,7 +57,7 @@ public:
         }
     }
 
-private:
+  private:
     void Bind(sqlite3_stmt* statement, int index, const Value& value) {
         int rc = SQLITE_OK;
         std::visit(
@@ -155,14 +155,18 @@ RaisedError TranslateSqliteError(int extendedCode, std::string_view message,
             if (After(message, "no such table: ", name)) {
                 return {kDbNoSuchTable,
                         L"The Microsoft Jet database engine cannot find the input table or query "
-                        L"'" + name + L"'.  Make sure it exists and that its name is spelled "
-                        L"correctly."};
+                        L"'" +
+                            name +
+                            L"'.  Make sure it exists and that its name is spelled "
+                            L"correctly."};
             }
             if (Contains(message, " has no column named ", name)) {
                 return {kDbUnknownInsertField,
                         L"The INSERT INTO statement contains the following unknown field name: "
-                        L"'" + name + L"'.  Make sure you have typed the name correctly, and try "
-                        L"the operation again."};
+                        L"'" +
+                            name +
+                            L"'.  Make sure you have typed the name correctly, and try "
+                            L"the operation again."};
             }
             if (After(message, "no such column: ", name)) {
                 return {kDbTooFewParameters, L"Too few parameters. Expected 1."};

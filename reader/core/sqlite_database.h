@@ -11,12 +11,12 @@
 namespace reader {
 
 class SqliteEngine : public DatabaseEngine {
-public:
+  public:
     // How long a statement waits for another program's lock before it reports the file locked.
     explicit SqliteEngine(int busyTimeoutMs = 1000) : busyTimeoutMs_(busyTimeoutMs) {}
     std::unique_ptr<Database> OpenDatabase(const std::wstring& path) override;
 
-private:
+  private:
     int busyTimeoutMs_;
 };
 

@@ -14,7 +14,7 @@ enum : unsigned {
 };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
     // Shows a modal box without an owner window and waits for the user.
     virtual void ShowMessage(const std::wstring& text, const std::wstring& title,
@@ -24,7 +24,7 @@ public:
 
 // The message loop of the thread that owns the object: this is how serial notifications arrive.
 class MessageLoop {
-public:
+  public:
     virtual ~MessageLoop() = default;
     // Dispatches every message already waiting, then returns.
     virtual void ProcessPendingMessages() = 0;
@@ -33,7 +33,7 @@ public:
 };
 
 class MonotonicClock {
-public:
+  public:
     virtual ~MonotonicClock() = default;
     // Time since an arbitrary start; never goes back, unaffected by the wall clock.
     virtual std::chrono::nanoseconds Now() const = 0;

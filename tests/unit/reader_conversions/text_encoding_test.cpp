@@ -22,7 +22,10 @@ TEST(TextEncoding, Windows1252RoundTripsThroughUtf8) {
 TEST(TextEncoding, Utf8BeyondTheBasicPlaneAndInvalidBytes) {
     const std::string clef = "\xF0\x9D\x84\x9E";  // U+1D11E
     EXPECT_EQ(ToUtf8(FromUtf8(clef)), clef);
-    EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              L"a\xFFFD"
+              L"b");
     EXPECT_EQ(FromUtf8("\xC3"), L"\xFFFD");
 }
 

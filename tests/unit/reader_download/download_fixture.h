@@ -20,7 +20,7 @@
 namespace reader {
 
 class DownloadFixture : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/reader_download_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -65,8 +65,7 @@ protected:
     std::vector<std::string> Rows() {
         std::vector<std::string> rows;
         sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open_v2(dbPath_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-                  SQLITE_OK);
+        EXPECT_EQ(sqlite3_open_v2(dbPath_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
         sqlite3_stmt* statement = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(db,
                                      "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"

@@ -8,11 +8,11 @@ namespace {
 using RecordAssembly = DownloadFixture;
 
 TEST_F(RecordAssembly, NewObjectConfiguresTheLineInOrderAndStartsEmpty) {
-    EXPECT_EQ(line->calls, (std::vector<std::string>{
-                               "RThreshold=1", "Settings=38400,n,8,1", "Handshaking=0",
-                               "InBufferSize=1024", "OutBufferSize=512", "SThreshold=1",
-                               "InputLen=0", "EOFEnable=False", "NullDiscard=False",
-                               "RTSEnable=False", "DTREnable=False"}));
+    EXPECT_EQ(line->calls,
+              (std::vector<std::string>{"RThreshold=1", "Settings=38400,n,8,1", "Handshaking=0",
+                                        "InBufferSize=1024", "OutBufferSize=512", "SThreshold=1",
+                                        "InputLen=0", "EOFEnable=False", "NullDiscard=False",
+                                        "RTSEnable=False", "DTREnable=False"}));
     EXPECT_FALSE(line->PortOpen());
 
     MurelloObject fresh([&] {
@@ -63,8 +63,8 @@ TEST_F(RecordAssembly, LineFeedThenCarriageReturnEndsARecord) {
 TEST_F(RecordAssembly, OtherEventsChangeNothing) {
     line->SetPortOpen(true);
     line->inputBuffer = "A1;12;7;3\n\r";  // waiting, but the event is not a reception
-    for (std::int16_t event : {kCommEventSend, kCommEventBreak, kCommEventFrame,
-                               kCommEventOverrun}) {
+    for (std::int16_t event :
+         {kCommEventSend, kCommEventBreak, kCommEventFrame, kCommEventOverrun}) {
         SCOPED_TRACE(event);
         line->PostEvent(event);
         loop->ProcessPendingMessages();

@@ -23,8 +23,8 @@ TEST_F(Download, ThreeReadingsThenEmptyGiveThreeRowsEachAfterItsOwnRequest) {
 
     object->Scarica();
 
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"'A1',12,7,3.0", "'B-22',1,2,0.5",
-                                                "'C3',100,200,12.25"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"'A1',12,7,3.0", "'B-22',1,2,0.5", "'C3',100,200,12.25"}));
     EXPECT_EQ(line->written, "cccc");
     EXPECT_EQ(rowsAtRequest, (std::vector<std::size_t>{0, 1, 2, 3}));
     EXPECT_TRUE(ui->shown.empty());
@@ -135,7 +135,7 @@ TEST_F(Download, SilentPenTimesOutAfterOneAndAHalfToTwoAndAHalfSeconds) {
         std::chrono::milliseconds requestAt;  // within the second
         std::chrono::milliseconds wait;
     } cases[] = {
-        {0ms, 2000ms}, {200ms, 1800ms}, {499ms, 1501ms}, {500ms, 1500ms},
+        {0ms, 2000ms},   {200ms, 1800ms}, {499ms, 1501ms}, {500ms, 1500ms},
         {501ms, 2499ms}, {800ms, 2200ms}, {999ms, 2001ms},
     };
     for (const auto& c : cases) {

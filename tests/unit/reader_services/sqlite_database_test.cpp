@@ -12,7 +12,7 @@ namespace reader {
 namespace {
 
 class SqliteEngineTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/reader_sqlite_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -66,11 +66,16 @@ RaisedError ErrorOf(const std::function<void()>& action) {
 TEST_F(SqliteEngineTest, BindsTypedValuesAndStoresTextAsUtf8) {
     SqliteEngine engine(0);
     auto db = engine.OpenDatabase(Path());
-    const Value values[] = {FromWindows1252("Caff\xE8 'x'"), std::int32_t{-7}, std::monostate{},
-                            2.75, std::int32_t{3}, Date{2024, 3, 5}};
-    db->Execute(L"Insert Into Murello (Codart,[id sottoOrd],IdLotto,Quantit\u00e0,Qt\u00e0,Data) "
-                L"Select ?,?,?,?,?,?",
-                values);
+    const Value values[] = {FromWindows1252("Caff\xE8 'x'"),
+                            std::int32_t{-7},
+                            std::monostate{},
+                            2.75,
+                            std::int32_t{3},
+                            Date{2024, 3, 5}};
+    db->Execute(
+        L"Insert Into Murello (Codart,[id sottoOrd],IdLotto,Quantit\u00e0,Qt\u00e0,Data) "
+        L"Select ?,?,?,?,?,?",
+        values);
     EXPECT_EQ(Query("SELECT quote(Codart)||'|'||[id sottoOrd]||'|'||typeof(IdLotto)||'|'||"
                     "quote(\"Quantit\xC3\xA0\")||'|'||quote(\"Qt\xC3\xA0\")||'|'||quote(Data) "
                     "FROM Murello"),
@@ -103,30 +108,48 @@ TEST_F(SqliteEngineTest, StatementErrorsUseTheAccessEngineNumbers) {
         std::int32_t number;
         std::wstring description;
     } cases[] = {
-        {"missing table", L"Insert Into Murelo (Codart) Select ?", {std::wstring(L"a")}, 3078,
+        {"missing table",
+         L"Insert Into Murelo (Codart) Select ?",
+         {std::wstring(L"a")},
+         3078,
          L"The Microsoft Jet database engine cannot find the input table or query 'Murelo'.  "
          L"Make sure it exists and that its name is spelled correctly."},
-        {"missing field", L"Insert Into Murello (Codart,Quantita) Select ?,?",
-         {std::wstring(L"a"), 1.0}, 3127,
+        {"missing field",
+         L"Insert Into Murello (Codart,Quantita) Select ?,?",
+         {std::wstring(L"a"), 1.0},
+         3127,
          L"The INSERT INTO statement contains the following unknown field name: 'Quantita'.  "
          L"Make sure you have typed the name correctly, and try the operation again."},
-        {"unknown name in the values", L"Insert Into Murello (Codart) Select Pippo", {}, 3061,
+        {"unknown name in the values",
+         L"Insert Into Murello (Codart) Select Pippo",
+         {},
+         3061,
          L"Too few parameters. Expected 1."},
-        {"duplicate key", L"Insert Into Strict (Id,Nome) Select 1,'a' Union All Select 1,'b'",
-         {}, 3022,
+        {"duplicate key",
+         L"Insert Into Strict (Id,Nome) Select 1,'a' Union All Select 1,'b'",
+         {},
+         3022,
          L"The changes you requested to the table were not successful because they would create "
          L"duplicate values in the index, primary key, or relationship. Change the data in the "
          L"field or fields that contain duplicate data, remove the index, or redefine the index "
          L"to permit duplicate entries and try again."},
-        {"required field", L"Insert Into Strict (Id,Nome) Select 1,?", {std::monostate{}}, 3314,
+        {"required field",
+         L"Insert Into Strict (Id,Nome) Select 1,?",
+         {std::monostate{}},
+         3314,
          L"The field 'Strict.Nome' cannot contain a Null value because the Required property for "
          L"this field is set to True.  Enter a value in this field."},
-        {"text too long", L"Insert Into Strict (Id,Nome) Select 1,?",
-         {std::wstring(L"troppo lungo")}, 3163,
+        {"text too long",
+         L"Insert Into Strict (Id,Nome) Select 1,?",
+         {std::wstring(L"troppo lungo")},
+         3163,
          L"The field is too small to accept the amount of data you attempted to add. Try "
          L"inserting or pasting less data."},
-        {"wrong type", L"Insert Into Strict (Id,Nome,Numero) Select 1,'a',?",
-         {std::wstring(L"dieci")}, 3464, L"Data type mismatch in criteria expression."},
+        {"wrong type",
+         L"Insert Into Strict (Id,Nome,Numero) Select 1,'a',?",
+         {std::wstring(L"dieci")},
+         3464,
+         L"Data type mismatch in criteria expression."},
     };
     SqliteEngine engine(0);
     auto db = engine.OpenDatabase(Path());
