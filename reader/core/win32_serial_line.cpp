@@ -12,9 +12,10 @@ namespace reader {
 namespace {
 
 constexpr UINT kBytesArrived = WM_APP + 0x5C;
-// With these time-outs a read returns as soon as at least one byte is there, or after the
-// constant with nothing; the reader thread then simply reads again.
-constexpr DWORD kIdleReadMs = 500;
+// Only an interval time-out: a read waits (pending, without a thread spinning) for the first
+// byte, then returns once the line has been quiet this long. The "return at once or after a
+// constant" combination does not complete overlapped reads under Wine, so it is not used.
+constexpr DWORD kQuietIntervalMs = 1;
 constexpr DWORD kWriteTimeoutMs = 5000;
 constexpr DWORD kReaderStopMs = 10000;
 
@@ -323,9 +324,7 @@ class Win32SerialLine : public SerialLine {
                   static_cast<DWORD>(outBufferSize_));
         if (!ApplyLineState(port.get())) throw SerialError(kErrSetCommStateFailed);
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = kIdleReadMs;
+        timeouts.ReadIntervalTimeout = kQuietIntervalMs;
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
         if (!SetCommTimeouts(port.get(), &timeouts)) throw SerialError(kErrSetCommStateFailed);
         PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
