@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
 const Build kMurello111{"Murello111", "ZaradEdadod111.Murello"};
 
 class Registered {
-public:
+  public:
     explicit Registered(const Build& build)
         : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
         Regsvr32({});
@@ -36,7 +38,7 @@ public:
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
 
-private:
+  private:
     void Regsvr32(std::vector<std::string> extra) {
         std::vector<std::string> command = {"regsvr32", "/s"};
         command.insert(command.end(), extra.begin(), extra.end());
@@ -49,7 +51,7 @@ private:
 };
 
 class ReaderDownload : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         temp_ = e2e::TempFolder();
         dbUnix_ = temp_.unix / "letture.db";
@@ -89,15 +91,17 @@ protected:
 
     // Runs a script that creates one object and calls Scarica `downloads` times, echoing the
     // seconds each call took; the boxes are answered with OK.
-    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen,
-                                     int downloads, int boxes) {
+    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
+                                     int boxes) {
         e2e::LinkComPort(kPort, pen.TerminalPath());
         pen.Start();
         std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
-                             "o.Porta = " + std::to_string(kPort) + "\r\n" +
-                             "o.DbPath = \"" + e2e::WindowsPath(dbUnix_) + "\"\r\n";
+                             "o.Porta = " + std::to_string(kPort) + "\r\n" + "o.DbPath = \"" +
+                             e2e::WindowsPath(dbUnix_) + "\"\r\n";
         for (int i = 0; i < downloads; ++i) {
-            script += "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * 1000)\r\n";
+            script +=
+                "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * "
+                "1000)\r\n";
         }
         e2e::WriteFile(temp_.unix / "scarica.vbs", script);
         e2e::Scenario scenario;
@@ -128,8 +132,8 @@ TEST_F(ReaderDownload, ThreeReadingsAndEmptyGiveThreeRows) {
     const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 0);
 
     EXPECT_TRUE(result.dialogs.empty());
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"'A1',12,7,3.0", "'B-22',1,2,0.5",
-                                                "'C3',100,200,12.25"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"'A1',12,7,3.0", "'B-22',1,2,0.5", "'C3',100,200,12.25"}));
     EXPECT_EQ(pen.Received(), "cccc");
 }
 
@@ -147,8 +151,7 @@ TEST_F(ReaderDownload, LowerCaseEmptyEndsAndValuesAreStoredExactly) {
 
     EXPECT_TRUE(result.dialogs.empty());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"'Q1',1,1,3.0", "'Q2',1,1,3.0",
-                                                "'O''Brien',2,3,2.75",
-                                                "'Caff\xC3\xA8',4,5,1.0"}));
+                                                "'O''Brien',2,3,2.75", "'Caff\xC3\xA8',4,5,1.0"}));
     EXPECT_EQ(pen.Requests(), 6);
 }
 
@@ -206,6 +209,28 @@ TEST_F(ReaderDownload, SixteenBitBuildDownloadsToo) {
 
     EXPECT_TRUE(result.dialogs.empty());
     EXPECT_EQ(Rows(), std::vector<std::string>{"'Z9',9,9,9.5"});
+}
+
+TEST_F(ReaderDownload, ThousandReadingsInOneDownload) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    for (int n = 1; n <= 1000; ++n) {
+        pen.AddRecord("ART" + std::to_string(n) + ";" + std::to_string(n) + ";1;1,5");
+    }
+    pen.AddRecord("EMPTY");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 0);
+
+    EXPECT_TRUE(result.dialogs.empty());
+    const std::vector<std::string> rows = Rows();
+    ASSERT_EQ(rows.size(), 1000u);
+    EXPECT_EQ(rows.front(), "'ART1',1,1,1.5");
+    EXPECT_EQ(rows.back(), "'ART1000',1000,1,1.5");
+    const auto at = result.out.find("elapsed ");
+    ASSERT_NE(at, std::string::npos);
+    const int elapsedMs = std::stoi(result.out.substr(at + 8));
+    RecordProperty("records_per_second", std::to_string(1000 * 1000 / std::max(elapsedMs, 1)));
+    std::cout << "1000 readings in " << elapsedMs << " ms\n";
 }
 
 }  // namespace
