@@ -1,0 +1,69 @@
+// The application's database as the reader uses it: open a file, execute statements with typed
+// values. Failures raise RaisedError with the numbers and texts of the Access database engine,
+// so that the host's error handling sees the same numbers whichever engine stores the rows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "core/conversions.h"
+#include "core/murello.h"
+
+namespace reader {
+
+// A typed value bound to a statement's "?" placeholder; monostate is Null.
+using Value = std::variant<std::monostate, std::wstring, std::int32_t, double, Date>;
+
+// Error numbers of the Access database engine that the host can cause.
+enum : std::int32_t {
+    kDbReservedError = 3000,
+    kDbDuplicateValue = 3022,
+    kDbFileNotFound = 3024,
+    kDbReadOnly = 3027,
+    kDbCannotOpenFile = 3051,
+    kDbNoSuchTable = 3078,
+    kDbTooFewParameters = 3061,
+    kDbUnknownInsertField = 3127,
+    kDbFieldTooSmall = 3163,
+    kDbNoInstallableIsam = 3170,
+    kDbCurrentlyLocked = 3218,
+    kDbRequiredValue = 3314,
+    kDbValidationRule = 3317,
+    kDbUnrecognizedFormat = 3343,
+    kDbTypeMismatch = 3464,
+};
+
+class Database {
+  public:
+    virtual ~Database() = default;
+    // Runs one statement at once, committed on its own; rows of earlier statements stay.
+    virtual void Execute(const std::wstring& statement, std::span<const Value> values) = 0;
+};
+
+class DatabaseEngine {
+  public:
+    virtual ~DatabaseEngine() = default;
+    // Opens an existing database file for reading and writing; never creates one.
+    virtual std::unique_ptr<Database> OpenDatabase(const std::wstring& path) = 0;
+};
+
+// True for the names the Access engine opens (".mdb", ".mde", ".accdb", case ignored).
+bool IsAccessFileName(const std::wstring& path);
+
+// Chooses the engine by the file name: Access files go to accessEngine (raising 3170 while
+// there is none), every other file to otherEngine.
+class EngineByFileName : public DatabaseEngine {
+  public:
+    EngineByFileName(std::unique_ptr<DatabaseEngine> accessEngine,
+                     std::unique_ptr<DatabaseEngine> otherEngine);
+    std::unique_ptr<Database> OpenDatabase(const std::wstring& path) override;
+
+  private:
+    std::unique_ptr<DatabaseEngine> accessEngine_;
+    std::unique_ptr<DatabaseEngine> otherEngine_;
+};
+
+}  // namespace reader

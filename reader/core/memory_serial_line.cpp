@@ -1,0 +1,133 @@
+#include "core/memory_serial_line.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace reader {
+
+void MemoryMessageLoop::Post(std::chrono::nanoseconds due, std::function<void()> handler) {
+    posted_.push_back({due, nextOrder_++, std::move(handler)});
+}
+
+void MemoryMessageLoop::ProcessPendingMessages() {
+    ++processCalls;
+    while (true) {
+        auto next = std::min_element(posted_.begin(), posted_.end(), [](auto& a, auto& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
+        if (next == posted_.end() || next->due > now) return;
+        auto handler = std::move(next->handler);
+        posted_.erase(next);
+        handler();
+    }
+}
+
+void MemoryMessageLoop::WaitForMessage(std::chrono::nanoseconds longest) {
+    ++waitCalls;
+    auto until = now + std::max(longest, std::chrono::nanoseconds(0));
+    for (const auto& item : posted_) until = std::min(until, std::max(item.due, now));
+    now = until;
+}
+
+void MemorySerialLine::SetCommPort(std::int16_t port) {
+    calls.push_back("CommPort=" + std::to_string(port));
+    if (portOpen) throw SerialError(kErrPortOpen);
+    if (port < 1) throw SerialError(kErrPortInvalid);
+    commPort = port;
+}
+
+void MemorySerialLine::SetPortOpen(bool open) {
+    calls.push_back(open ? "PortOpen=True" : "PortOpen=False");
+    if (!open) {
+        portOpen = false;
+        inputBuffer.clear();
+        return;
+    }
+    if (portOpen || busyPorts.contains(commPort)) throw SerialError(kErrPortAlreadyOpen);
+    if (!existingPorts.contains(commPort)) throw SerialError(kErrPortInvalid);
+    portOpen = true;
+    ++openCount_;
+}
+
+void MemorySerialLine::SetSettings(std::string_view value) {
+    calls.push_back("Settings=" + std::string(value));
+}
+void MemorySerialLine::SetHandshaking(std::int16_t mode) {
+    calls.push_back("Handshaking=" + std::to_string(mode));
+    if (mode < 0 || mode > 3) throw SerialError(kErrInvalidPropertyValue);
+}
+void MemorySerialLine::SetInBufferSize(std::int16_t bytes) {
+    calls.push_back("InBufferSize=" + std::to_string(bytes));
+}
+void MemorySerialLine::SetOutBufferSize(std::int16_t bytes) {
+    calls.push_back("OutBufferSize=" + std::to_string(bytes));
+}
+void MemorySerialLine::SetRThreshold(std::int16_t bytes) {
+    calls.push_back("RThreshold=" + std::to_string(bytes));
+}
+void MemorySerialLine::SetSThreshold(std::int16_t bytes) {
+    calls.push_back("SThreshold=" + std::to_string(bytes));
+}
+void MemorySerialLine::SetInputLen(std::int16_t bytes) {
+    calls.push_back("InputLen=" + std::to_string(bytes));
+}
+void MemorySerialLine::SetEOFEnable(bool enable) {
+    calls.push_back(std::string("EOFEnable=") + (enable ? "True" : "False"));
+}
+void MemorySerialLine::SetNullDiscard(bool discard) {
+    calls.push_back(std::string("NullDiscard=") + (discard ? "True" : "False"));
+}
+void MemorySerialLine::SetRTSEnable(bool enable) {
+    calls.push_back(std::string("RTSEnable=") + (enable ? "True" : "False"));
+}
+void MemorySerialLine::SetDTREnable(bool enable) {
+    calls.push_back(std::string("DTREnable=") + (enable ? "True" : "False"));
+}
+
+void MemorySerialLine::Output(std::string_view bytes) {
+    if (!portOpen) throw SerialError(kErrPortNotOpen);
+    written += bytes;
+    for (char c : bytes) {
+        if (c != 'c' || script.empty()) continue;
+        Response response = std::move(script.front());
+        script.pop_front();
+        auto due = loop_.now;
+        for (auto& piece : response.pieces) {
+            due += response.delay;
+            loop_.Post(due, [this, piece, opening = openCount_] {
+                if (!portOpen || opening != openCount_) return;
+                inputBuffer += piece;
+                Notify(kCommEventReceive);
+            });
+        }
+    }
+    if (onOutput) onOutput(bytes);
+}
+
+std::string MemorySerialLine::Input() {
+    if (!portOpen) throw SerialError(kErrPortNotOpen);
+    return std::exchange(inputBuffer, {});
+}
+
+void MemorySerialLine::AddRecord(const std::string& record) {
+    script.push_back({{record + "\n\r"}});
+}
+
+void MemorySerialLine::Receive(const std::string& bytes) {
+    loop_.Post(loop_.now, [this, bytes, opening = openCount_] {
+        if (!portOpen || opening != openCount_) return;
+        inputBuffer += bytes;
+        Notify(kCommEventReceive);
+    });
+}
+
+void MemorySerialLine::PostEvent(std::int16_t event) {
+    loop_.Post(loop_.now, [this, event] { Notify(event); });
+}
+
+void MemorySerialLine::Notify(std::int16_t event) {
+    commEvent_ = event;
+    if (onComm_) onComm_();
+}
+
+}  // namespace reader

@@ -1,2 +1,0 @@
-// The portable reader logic starts here.
-namespace reader {}

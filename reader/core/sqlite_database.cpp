@@ -1,0 +1,203 @@
+#include "core/sqlite_database.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <system_error>
+#include <type_traits>
+
+#include "core/run_time_error.h"
+#include "core/text_encoding.h"
+
+namespace reader {
+namespace {
+
+struct CloseConnection {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+// The text after a fixed prefix of SQLite's message, when the message starts with it.
+bool After(std::string_view message, std::string_view prefix, std::wstring& rest) {
+    if (!message.starts_with(prefix)) return false;
+    rest = FromUtf8(message.substr(prefix.size()));
+    return true;
+}
+
+bool Contains(std::string_view message, std::string_view part, std::wstring& rest) {
+    const auto at = message.find(part);
+    if (at == std::string_view::npos) return false;
+    rest = FromUtf8(message.substr(at + part.size()));
+    return true;
+}
+
+class SqliteDatabase : public Database {
+  public:
+    SqliteDatabase(Connection db, std::wstring path) : db_(std::move(db)), path_(std::move(path)) {}
+
+    void Execute(const std::wstring& statementText, std::span<const Value> values) override {
+        const std::string sql = ToUtf8(statementText);
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
+                               nullptr) != SQLITE_OK) {
+            Fail();
+        }
+        Statement statement(raw);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            Bind(statement.get(), static_cast<int>(i) + 1, values[i]);
+        }
+        while (true) {
+            const int rc = sqlite3_step(statement.get());
+            if (rc == SQLITE_DONE) return;
+            if (rc != SQLITE_ROW) Fail();
+        }
+    }
+
+  private:
+    void Bind(sqlite3_stmt* statement, int index, const Value& value) {
+        int rc = SQLITE_OK;
+        std::visit(
+            [&](const auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, std::monostate>) {
+                    rc = sqlite3_bind_null(statement, index);
+                } else if constexpr (std::is_same_v<T, std::wstring>) {
+                    const std::string utf8 = ToUtf8(v);
+                    rc = sqlite3_bind_text(statement, index, utf8.data(),
+                                           static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+                } else if constexpr (std::is_same_v<T, std::int32_t>) {
+                    rc = sqlite3_bind_int(statement, index, v);
+                } else if constexpr (std::is_same_v<T, double>) {
+                    rc = sqlite3_bind_double(statement, index, v);
+                } else {
+                    const std::string iso = IsoDateText(v);
+                    rc = sqlite3_bind_text(statement, index, iso.data(),
+                                           static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+                }
+            },
+            value);
+        if (rc != SQLITE_OK) Fail();
+    }
+
+    [[noreturn]] void Fail() {
+        throw TranslateSqliteError(sqlite3_extended_errcode(db_.get()), sqlite3_errmsg(db_.get()),
+                                   path_);
+    }
+
+    Connection db_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+RaisedError TranslateSqliteError(int extendedCode, std::string_view message,
+                                 const std::wstring& path) {
+    std::wstring name;
+    switch (extendedCode & 0xFF) {
+        case SQLITE_CANTOPEN: {
+            std::error_code ec;
+            if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
+                return {kDbFileNotFound, L"Could not find file '" + path + L"'."};
+            }
+            return {kDbCannotOpenFile,
+                    L"The Microsoft Jet database engine cannot open the file '" + path +
+                        L"'. It is already opened exclusively by another user, or you need "
+                        L"permission to view its data."};
+        }
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return {kDbUnrecognizedFormat, L"Unrecognized database format '" + path + L"'."};
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {kDbCurrentlyLocked, L"Could not update; currently locked."};
+        case SQLITE_READONLY:
+            return {kDbReadOnly, L"Cannot update. Database or object is read-only."};
+        case SQLITE_FULL:
+            return {3026, L"Not enough space on disk."};
+        case SQLITE_NOMEM:
+            return RunTimeError(kErrOutOfMemory);
+        case SQLITE_TOOBIG:
+            return {kDbFieldTooSmall,
+                    L"The field is too small to accept the amount of data you attempted to add. "
+                    L"Try inserting or pasting less data."};
+        case SQLITE_CONSTRAINT:
+            switch (extendedCode) {
+                case SQLITE_CONSTRAINT_UNIQUE:
+                case SQLITE_CONSTRAINT_PRIMARYKEY:
+                    return {kDbDuplicateValue,
+                            L"The changes you requested to the table were not successful because "
+                            L"they would create duplicate values in the index, primary key, or "
+                            L"relationship. Change the data in the field or fields that contain "
+                            L"duplicate data, remove the index, or redefine the index to permit "
+                            L"duplicate entries and try again."};
+                case SQLITE_CONSTRAINT_NOTNULL:
+                    After(message, "NOT NULL constraint failed: ", name);
+                    return {kDbRequiredValue,
+                            L"The field '" + name +
+                                L"' cannot contain a Null value because the Required property "
+                                L"for this field is set to True.  Enter a value in this field."};
+                case SQLITE_CONSTRAINT_DATATYPE:
+                    return {kDbTypeMismatch, L"Data type mismatch in criteria expression."};
+                case SQLITE_CONSTRAINT_CHECK:
+                    // A field size is kept in SQLite as a check on the value's length.
+                    return {kDbFieldTooSmall,
+                            L"The field is too small to accept the amount of data you attempted "
+                            L"to add. Try inserting or pasting less data."};
+                default:
+                    break;
+            }
+            break;
+        case SQLITE_ERROR:
+            if (After(message, "no such table: ", name)) {
+                return {kDbNoSuchTable,
+                        L"The Microsoft Jet database engine cannot find the input table or query "
+                        L"'" +
+                            name +
+                            L"'.  Make sure it exists and that its name is spelled "
+                            L"correctly."};
+            }
+            if (Contains(message, " has no column named ", name)) {
+                return {kDbUnknownInsertField,
+                        L"The INSERT INTO statement contains the following unknown field name: "
+                        L"'" +
+                            name +
+                            L"'.  Make sure you have typed the name correctly, and try "
+                            L"the operation again."};
+            }
+            if (After(message, "no such column: ", name)) {
+                return {kDbTooFewParameters, L"Too few parameters. Expected 1."};
+            }
+            break;
+        default:
+            break;
+    }
+    return {kDbReservedError, FromUtf8(message)};
+}
+
+std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::wstring& path) {
+    const std::string utf8 = ToUtf8(path);
+    sqlite3* raw = nullptr;
+    // Without SQLITE_OPEN_CREATE: a missing file is an error, never a new empty database.
+    const int rc = sqlite3_open_v2(utf8.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        const int code = db ? sqlite3_extended_errcode(db.get()) : rc;
+        throw TranslateSqliteError(code, db ? sqlite3_errmsg(db.get()) : "", path);
+    }
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), busyTimeoutMs_);
+    // SQLite reads the file lazily; reading the schema now reports a file that is no database
+    // when it is opened, as the Access engine does.
+    if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        throw TranslateSqliteError(sqlite3_extended_errcode(db.get()), sqlite3_errmsg(db.get()),
+                                   path);
+    }
+    return std::make_unique<SqliteDatabase>(std::move(db), path);
+}
+
+}  // namespace reader

@@ -1,0 +1,67 @@
+#include "core/win32_file_system.h"
+
+#include <windows.h>
+// windows.h names these as macros; the interface's methods keep their plain names.
+#undef DeleteFile
+#undef MoveFile
+
+#include "kit/unique_handle.h"
+
+namespace reader {
+namespace {
+
+[[noreturn]] void RaiseFor(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+            throw FileSystemError(kErrFileNotFound);
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+            throw FileSystemError(kErrPathNotFound);
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_FILE_EXISTS:
+            throw FileSystemError(kErrFileAlreadyExists);
+        default:
+            throw FileSystemError(kErrPermissionDenied);
+    }
+}
+
+}  // namespace
+
+bool Win32FileSystem::FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32FileSystem::CreateFolder(const std::wstring& path) {
+    if (!CreateDirectoryW(path.c_str(), nullptr)) RaiseFor(GetLastError());
+}
+
+bool Win32FileSystem::FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32FileSystem::DeleteFile(const std::wstring& path) {
+    if (!::DeleteFileW(path.c_str())) RaiseFor(GetLastError());
+}
+
+void Win32FileSystem::MoveFile(const std::wstring& from, const std::wstring& to) {
+    if (!::MoveFileW(from.c_str(), to.c_str())) RaiseFor(GetLastError());
+}
+
+std::unique_ptr<TextReader> Win32FileSystem::OpenTextFile(const std::wstring& path) {
+    kit::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) RaiseFor(GetLastError());
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    return std::make_unique<BufferTextReader>(std::move(bytes));
+}
+
+}  // namespace reader

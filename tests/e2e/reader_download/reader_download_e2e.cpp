@@ -1,0 +1,236 @@
+// Given a pen with these readings on COM5 and a database made by the test, when a VBScript sets
+// Porta and DbPath and calls Scarica, the user sees these boxes and the table holds these rows.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+#include "simulated_pen.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kPort = 5;
+const char kInstallFolder[] = "C:\\Programmi\\Murello";
+const std::string kTimeoutText =
+    "Controllare il collegamento con la penna ottica e le impostazioni della porta seriale.";
+
+struct Build {
+    std::string dll;
+    std::string progId;
+};
+const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
+const Build kMurello111{"Murello111", "ZaradEdadod111.Murello"};
+
+class Registered {
+  public:
+    explicit Registered(const Build& build)
+        : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
+        Regsvr32({});
+    }
+    ~Registered() { Regsvr32({"/u"}); }
+    Registered(const Registered&) = delete;
+    Registered& operator=(const Registered&) = delete;
+
+  private:
+    void Regsvr32(std::vector<std::string> extra) {
+        std::vector<std::string> command = {"regsvr32", "/s"};
+        command.insert(command.end(), extra.begin(), extra.end());
+        command.push_back(dll_);
+        const e2e::ProcessResult result = e2e::RunWine(command);
+        EXPECT_FALSE(result.timed_out);
+        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_;
+    }
+    std::string dll_;
+};
+
+class ReaderDownload : public testing::Test {
+  protected:
+    void SetUp() override {
+        temp_ = e2e::TempFolder();
+        dbUnix_ = temp_.unix / "letture.db";
+        std::filesystem::remove(dbUnix_);
+        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
+            "\"Quantit\xC3\xA0\" REAL)");
+    }
+    void TearDown() override {
+        e2e::UnlinkComPort(kPort);
+        std::filesystem::remove(dbUnix_);
+    }
+
+    void Sql(const std::string& statement) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    std::vector<std::string> Rows() {
+        std::vector<std::string> rows;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
+                           "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
+                           "ORDER BY rowid",
+                           -1, &statement, nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return rows;
+    }
+
+    // Runs a script that creates one object and calls Scarica `downloads` times, echoing the
+    // seconds each call took; the boxes are answered with OK.
+    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
+                                     int boxes) {
+        e2e::LinkComPort(kPort, pen.TerminalPath());
+        pen.Start();
+        std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
+                             "o.Porta = " + std::to_string(kPort) + "\r\n" + "o.DbPath = \"" +
+                             e2e::WindowsPath(dbUnix_) + "\"\r\n";
+        for (int i = 0; i < downloads; ++i) {
+            script +=
+                "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * "
+                "1000)\r\n";
+        }
+        e2e::WriteFile(temp_.unix / "scarica.vbs", script);
+        e2e::Scenario scenario;
+        scenario.command_line =
+            "C:\\windows\\system32\\cscript.exe //nologo " + temp_.windows + "\\scarica.vbs";
+        scenario.answers.assign(static_cast<std::size_t>(boxes), "OK");
+        scenario.timeout = 60s;
+        e2e::ScenarioResult result = e2e::RunScenario(scenario);
+        pen.Stop();
+        EXPECT_FALSE(result.timed_out) << result.out << result.err;
+        EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
+        return result;
+    }
+
+    e2e::Folder temp_;
+    std::filesystem::path dbUnix_;
+};
+
+TEST_F(ReaderDownload, ThreeReadingsAndEmptyGiveThreeRows) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("A1;12;7;3");
+    pen.AddRecordInPieces("B-22;1;2;0,5", 3, 30ms);
+    pen.AddRecord("C3;100;200;12.25");
+    pen.AddRecord("EMPTY");
+    pen.AddRecord("NEVER;1;1;1");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 0);
+
+    EXPECT_TRUE(result.dialogs.empty());
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"'A1',12,7,3.0", "'B-22',1,2,0.5", "'C3',100,200,12.25"}));
+    EXPECT_EQ(pen.Received(), "cccc");
+}
+
+TEST_F(ReaderDownload, LowerCaseEmptyEndsAndValuesAreStoredExactly) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("empty");
+    pen.AddRecord("Q1;1;1;3.0");
+    pen.AddRecord("Q2;1;1;3,0");
+    pen.AddRecord("O'Brien;2;3;2,75");
+    pen.AddRecord("Caff\xE8;4;5;1");
+    pen.AddRecord("eMpTy");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 2, 0);
+
+    EXPECT_TRUE(result.dialogs.empty());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"'Q1',1,1,3.0", "'Q2',1,1,3.0",
+                                                "'O''Brien',2,3,2.75", "'Caff\xC3\xA8',4,5,1.0"}));
+    EXPECT_EQ(pen.Requests(), 6);
+}
+
+TEST_F(ReaderDownload, ShortRecordShowsTheErrorKeepsRowsAndTheNextDownloadWorks) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("A1;12;7;3");
+    pen.AddRecord("B2;5;6");
+    pen.AddRecord("C3;1;1;1");
+    pen.AddRecord("EMPTY");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 2, 1);
+
+    ASSERT_EQ(result.dialogs.size(), 1u);
+    EXPECT_EQ(result.dialogs[0].title, "Errore n. 5");
+    EXPECT_EQ(result.dialogs[0].text, "Invalid procedure call or argument");
+    EXPECT_TRUE(result.dialogs[0].icon);
+    EXPECT_EQ(result.dialogs[0].buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"'A1',12,7,3.0", "'C3',1,1,1.0"}));
+    EXPECT_EQ(pen.Requests(), 4);
+}
+
+TEST_F(ReaderDownload, SilentPenShowsTheTimeOutAndTheNextDownloadWorks) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("A1;1;1;1");
+    pen.AddAnswer({{}, 0ms});  // the second request gets no answer
+    pen.AddRecord("B1;2;2;2");
+    pen.AddRecord("EMPTY");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 2, 1);
+
+    ASSERT_EQ(result.dialogs.size(), 1u);
+    EXPECT_EQ(result.dialogs[0].title, "TimeOut Error");
+    EXPECT_EQ(result.dialogs[0].text, kTimeoutText);
+    EXPECT_TRUE(result.dialogs[0].icon);
+    EXPECT_EQ(result.dialogs[0].buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"'A1',1,1,1.0", "'B1',2,2,2.0"}));
+    EXPECT_EQ(pen.Requests(), 4);
+    // The first call waited 1.5 to 2.5 s, plus the time the box was open.
+    const auto at = result.out.find("elapsed ");
+    ASSERT_NE(at, std::string::npos) << result.out;
+    const int elapsedMs = std::stoi(result.out.substr(at + 8));
+    EXPECT_GE(elapsedMs, 1500);
+    EXPECT_LE(elapsedMs, 2500 + 4000);
+}
+
+TEST_F(ReaderDownload, SixteenBitBuildDownloadsToo) {
+    Registered registered(kMurello111);
+    standins::SimulatedPen pen;
+    pen.AddRecord("Z9;9;9;9,5");
+    pen.AddRecord("EMPTY");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello111, pen, 1, 0);
+
+    EXPECT_TRUE(result.dialogs.empty());
+    EXPECT_EQ(Rows(), std::vector<std::string>{"'Z9',9,9,9.5"});
+}
+
+TEST_F(ReaderDownload, ThousandReadingsInOneDownload) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    for (int n = 1; n <= 1000; ++n) {
+        pen.AddRecord("ART" + std::to_string(n) + ";" + std::to_string(n) + ";1;1,5");
+    }
+    pen.AddRecord("EMPTY");
+
+    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 0);
+
+    EXPECT_TRUE(result.dialogs.empty());
+    const std::vector<std::string> rows = Rows();
+    ASSERT_EQ(rows.size(), 1000u);
+    EXPECT_EQ(rows.front(), "'ART1',1,1,1.5");
+    EXPECT_EQ(rows.back(), "'ART1000',1000,1,1.5");
+    const auto at = result.out.find("elapsed ");
+    ASSERT_NE(at, std::string::npos);
+    const int elapsedMs = std::stoi(result.out.substr(at + 8));
+    RecordProperty("records_per_second", std::to_string(1000 * 1000 / std::max(elapsedMs, 1)));
+    std::cout << "1000 readings in " << elapsedMs << " ms\n";
+}
+
+}  // namespace

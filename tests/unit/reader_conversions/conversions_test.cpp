@@ -1,0 +1,150 @@
+#include "core/conversions.h"
+
+#include <gtest/gtest.h>
+
+#include "core/run_time_error.h"
+
+namespace reader {
+namespace {
+
+// The error a conversion raises, or 0.
+template <typename F>
+int ErrorOf(F convert) {
+    try {
+        convert();
+    } catch (const RaisedError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+TEST(TextToLong, ReadsItalianNumbersAndRoundsHalfToEven) {
+    struct Case {
+        const wchar_t* text;
+        std::int32_t value;
+    } cases[] = {
+        {L"12", 12},
+        {L"  7 ", 7},
+        {L"-5", -5},
+        {L"+5", 5},
+        {L"0", 0},
+        {L"2,5", 2},
+        {L"3,5", 4},
+        {L"-2,5", -2},
+        {L"-3,5", -4},
+        {L"2,51", 3},
+        {L"2,49", 2},
+        {L"1.234", 1234},
+        {L"3.0", 30},
+        {L"1.234.567", 1234567},
+        {L"1,5E1", 15},
+        {L"2147483647", 2147483647},
+        {L"-2147483648", -2147483647 - 1},
+        {L"&H10", 16},
+        {L"&HFFFF", -1},
+        {L"&H10000", 65536},
+        {L"&HFFFFFFFF", -1},
+        {L"&O17", 15},
+        {L",5", 0},
+        {L"- 4", -4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text " << testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(TextToLong(c.text), c.value);
+    }
+}
+
+TEST(TextToLong, RaisesTypeMismatchOrOverflow) {
+    struct Case {
+        const wchar_t* text;
+        int error;
+    } cases[] = {
+        {L"", 13},
+        {L"   ", 13},
+        {L"abc", 13},
+        {L"12a", 13},
+        {L"1 2", 13},
+        {L".5", 13},
+        {L"1,2,3", 13},
+        {L"&Z1", 13},
+        {L"&HG", 13},
+        {L"1E", 13},
+        {L"2147483648", 6},
+        {L"-2147483649", 6},
+        {L"2147483647,5", 6},
+        {L"&H100000000", 6},
+        {L"1E400", 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text " << testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(ErrorOf([&] { TextToLong(c.text); }), c.error);
+    }
+    try {
+        TextToLong(L"x");
+        FAIL();
+    } catch (const RaisedError& e) {
+        EXPECT_EQ(e.description, L"Type mismatch");
+    }
+    try {
+        TextToLong(L"9999999999");
+        FAIL();
+    } catch (const RaisedError& e) {
+        EXPECT_EQ(e.description, L"Overflow");
+    }
+}
+
+TEST(TextToDouble, UsesTheDecimalComma) {
+    struct Case {
+        const wchar_t* text;
+        double value;
+    } cases[] = {
+        {L"3,0", 3.0},        {L"3", 3.0},      {L"0,25", 0.25},   {L"-1,5", -1.5},
+        {L"1.234,5", 1234.5}, {L"1E3", 1000.0}, {L"2,5e-1", 0.25}, {L"1E-400", 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text " << testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(TextToDouble(c.text), c.value);
+    }
+    EXPECT_EQ(ErrorOf([] { TextToDouble(L"3,0,0"); }), 13);
+    EXPECT_EQ(ErrorOf([] { TextToDouble(L""); }), 13);
+    EXPECT_EQ(ErrorOf([] { TextToDouble(L"1E999"); }), 6);
+}
+
+TEST(LongToInteger, OverflowsOutsideSixteenBits) {
+    EXPECT_EQ(LongToInteger(32767), 32767);
+    EXPECT_EQ(LongToInteger(-32768), -32768);
+    EXPECT_EQ(ErrorOf([] { LongToInteger(32768); }), 6);
+    EXPECT_EQ(ErrorOf([] { LongToInteger(-32769); }), 6);
+}
+
+TEST(TextToDate, ReadsDayFirst) {
+    struct Case {
+        const wchar_t* text;
+        Date date;
+    } cases[] = {
+        {L"05/03/2024", {2024, 3, 5}},   {L"5-3-2024", {2024, 3, 5}},
+        {L"5.3.24", {2024, 3, 5}},       {L"31/12/29", {2029, 12, 31}},
+        {L"1/1/30", {1930, 1, 1}},       {L"29/02/2024", {2024, 2, 29}},
+        {L"12/31/2020", {2020, 12, 31}},  // no 31st month: read month first, as the host does
+        {L"2024-03-05", {2024, 3, 5}},   {L" 01/02/2003 ", {2003, 2, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text " << testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(TextToDate(c.text), c.date);
+    }
+    for (const wchar_t* bad : {L"", L"5/3", L"29/02/2023", L"32/13/2024", L"a/b/c", L"1/2/3/4"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(bad)));
+        EXPECT_EQ(ErrorOf([&] { TextToDate(bad); }), 13);
+    }
+    EXPECT_EQ(IsoDateText({2024, 3, 5}), "2024-03-05");
+}
+
+TEST(RunTimeError, CarriesTheHostDescriptions) {
+    EXPECT_EQ(RunTimeError(5).description, L"Invalid procedure call or argument");
+    EXPECT_EQ(RunTimeError(6).description, L"Overflow");
+    EXPECT_EQ(RunTimeError(9).description, L"Subscript out of range");
+    EXPECT_EQ(RunTimeError(13).description, L"Type mismatch");
+}
+
+}  // namespace
+}  // namespace reader
