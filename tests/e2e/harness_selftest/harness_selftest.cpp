@@ -163,6 +163,25 @@ TEST(Harness, RunsInTheGivenFolderAndCapturesBothStreams) {
     EXPECT_EQ(result.out.find("@@dialog_driver"), std::string::npos);
 }
 
+TEST(Harness, CapturesWhatAScriptEchoesAndTheBoxesItShows) {
+    e2e::Folder temp = e2e::TempFolder();
+    e2e::WriteFile(temp.unix / "harness_box.vbs",
+                   "WScript.Echo \"before\"\r\n"
+                   "r = MsgBox(\"Delete?\", 36, \"Script box\")\r\n"
+                   "WScript.Echo \"answer \" & r\r\n"
+                   "WScript.Quit 5\r\n");
+    e2e::Scenario scenario;
+    scenario.command_line = "cscript //nologo " + temp.windows + "\\harness_box.vbs";
+    scenario.answers = {"YES"};
+    e2e::ScenarioResult result = e2e::RunScenario(scenario);
+    EXPECT_EQ(result.exit_code, 5);
+    ASSERT_EQ(result.dialogs.size(), 1u);
+    EXPECT_EQ(result.dialogs[0].title, "Script box");
+    EXPECT_EQ(result.dialogs[0].text, "Delete?");
+    EXPECT_EQ(result.dialogs[0].icon_kind, "question");
+    EXPECT_EQ(result.out, "before\r\nanswer 6\r\n");
+}
+
 TEST(Harness, EndsAHungProgramWithinItsBound) {
     e2e::Scenario scenario;
     scenario.command_line = Probe() + " /hang";
