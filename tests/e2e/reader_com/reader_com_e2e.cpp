@@ -361,7 +361,7 @@ PeTables ReadPeTables(const std::filesystem::path& dll) {
 
 TEST(ReaderComponent, EachDllImportsOnlySystemLibrariesAndExportsTheServerEntryPoints) {
     const std::vector<std::string> systemLibraries = {"ADVAPI32.dll", "KERNEL32.dll", "msvcrt.dll",
-                                                      "ole32.dll", "OLEAUT32.dll"};
+                                                      "ole32.dll",    "OLEAUT32.dll", "USER32.dll"};
     const std::vector<std::string> entryPoints = {"DllCanUnloadNow", "DllGetClassObject",
                                                   "DllRegisterServer", "DllUnregisterServer"};
     struct Folder {
