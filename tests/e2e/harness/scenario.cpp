@@ -51,6 +51,8 @@ Dialog ParseDialog(std::string_view record) {
             dialog.text = FromHex(value);
         else if (key == "icon")
             dialog.icon = value == "1";
+        else if (key == "icon_kind")
+            dialog.icon_kind = value;
         else if (key == "buttons")
             dialog.buttons = Split(value, ',');
         else if (key == "style")

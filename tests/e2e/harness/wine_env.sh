@@ -72,8 +72,9 @@ prefix_ready() {
 
 up() {
   command -v Xvfb >/dev/null || { echo "wine_env: Xvfb is missing (scripts/setup.sh)" >&2; exit 1; }
-  [ -x "$wine64" ] || { echo "wine_env: $wine64 is missing (scripts/setup.sh)" >&2; exit 1; }
+  [ -f "$wine64" ] && [ -x "$wine64" ] || { echo "wine_env: $wine64 is missing (scripts/setup.sh)" >&2; exit 1; }
   stop  # leftovers of an interrupted run
+  trap stop EXIT  # a failed start leaves nothing running
   mkdir -p "$HOME"
   local t0 t1
   t0=$(now)
@@ -137,6 +138,7 @@ up() {
   local user
   user=$(ls "$prefix/drive_c/users" | grep -v -x Public | head -n 1)
   echo "KIT_WINE_USER=$user" >>"$state"
+  trap - EXIT
   echo "wine_env: up in $(since "$t0") s (DISPLAY $DISPLAY, Xvfb $xvfb_pid, wineserver $server_pid)"
 }
 

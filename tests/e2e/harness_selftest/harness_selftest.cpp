@@ -46,6 +46,7 @@ TEST(Harness, RecordsEachBoxExactlyAndPressesTheScriptedButtons) {
     EXPECT_EQ(first.title, "Lanvik");
     EXPECT_EQ(first.text, "Invalid Command line");
     EXPECT_TRUE(first.icon);
+    EXPECT_EQ(first.icon_kind, "exclamation");
     EXPECT_EQ(first.buttons, (std::vector<std::string>{"OK"}));
     EXPECT_EQ(first.pressed, "OK");
     EXPECT_TRUE(first.scripted);
@@ -55,6 +56,7 @@ TEST(Harness, RecordsEachBoxExactlyAndPressesTheScriptedButtons) {
     // MessageBoxA reads the ANSI code page (1252); the driver reports what is shown, in UTF-8.
     EXPECT_EQ(second.title, "Domanda è?");
     EXPECT_EQ(second.text, "Continuare?\nRiga due");
+    EXPECT_EQ(second.icon_kind, "question");
     EXPECT_EQ(second.buttons, (std::vector<std::string>{"YES", "NO"}));
     EXPECT_EQ(second.pressed, "NO");
     // What MessageBoxA returned to the program: IDOK, then IDNO.
@@ -101,6 +103,29 @@ TEST(Harness, ClosesUnscriptedBoxesAndReportsThem) {
     EXPECT_LT(took, 10s);
 }
 
+TEST(Harness, TellsTheStandardIconsApart) {
+    struct Case {
+        unsigned type;
+        bool icon;
+        const char* kind;
+    };
+    const Case cases[] = {{0x00, false, "none"},
+                          {0x10, true, "error"},
+                          {0x20, true, "question"},
+                          {0x30, true, "exclamation"},
+                          {0x40, true, "information"}};
+    e2e::Scenario scenario;
+    scenario.command_line = Probe();
+    for (const Case& c : cases) scenario.command_line += Box("Icon", "kind", c.type);
+    e2e::ScenarioResult result = e2e::RunScenario(scenario);
+    ASSERT_EQ(result.dialogs.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].kind);
+        EXPECT_EQ(result.dialogs[i].icon, cases[i].icon);
+        EXPECT_EQ(result.dialogs[i].icon_kind, cases[i].kind);
+    }
+}
+
 TEST(Harness, HandsOverTheExactCommandLine) {
     struct Case {
         const char* name;
@@ -136,6 +161,25 @@ TEST(Harness, RunsInTheGivenFolderAndCapturesBothStreams) {
     EXPECT_NE(result.out.find("to stdout\r\n"), std::string::npos) << result.out;
     EXPECT_EQ(result.err, "to stderr");
     EXPECT_EQ(result.out.find("@@dialog_driver"), std::string::npos);
+}
+
+TEST(Harness, CapturesWhatAScriptEchoesAndTheBoxesItShows) {
+    e2e::Folder temp = e2e::TempFolder();
+    e2e::WriteFile(temp.unix / "harness_box.vbs",
+                   "WScript.Echo \"before\"\r\n"
+                   "r = MsgBox(\"Delete?\", 36, \"Script box\")\r\n"
+                   "WScript.Echo \"answer \" & r\r\n"
+                   "WScript.Quit 5\r\n");
+    e2e::Scenario scenario;
+    scenario.command_line = "cscript //nologo " + temp.windows + "\\harness_box.vbs";
+    scenario.answers = {"YES"};
+    e2e::ScenarioResult result = e2e::RunScenario(scenario);
+    EXPECT_EQ(result.exit_code, 5);
+    ASSERT_EQ(result.dialogs.size(), 1u);
+    EXPECT_EQ(result.dialogs[0].title, "Script box");
+    EXPECT_EQ(result.dialogs[0].text, "Delete?");
+    EXPECT_EQ(result.dialogs[0].icon_kind, "question");
+    EXPECT_EQ(result.out, "before\r\nanswer 6\r\n");
 }
 
 TEST(Harness, EndsAHungProgramWithinItsBound) {

@@ -10,8 +10,10 @@
 //
 // The program inherits this driver's standard handles. The driver's own lines start with
 // "@@dialog_driver: " and are written whole, one WriteFile each:
-//   @@dialog_driver: DIALOG title=HEX text=HEX icon=0|1 buttons=OK,CANCEL style=HEX exstyle=HEX
-//                    pressed=NAME scripted=0|1 mismatch=0|1
+//   @@dialog_driver: DIALOG title=HEX text=HEX icon=0|1 icon_kind=KIND buttons=OK,CANCEL
+//                    style=HEX exstyle=HEX pressed=NAME scripted=0|1 mismatch=0|1
+//     (KIND: exclamation, information, question, error, none, or unknown when the icon does
+//     not match a standard one)
 //   @@dialog_driver: EXIT <code>          the program ended with this exit code
 //   @@dialog_driver: TIMEOUT <ms>         the program was still running and has been terminated
 //   @@dialog_driver: ERROR <what> <code>  the program could not be started (bad usage, ...)
@@ -19,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -124,8 +127,105 @@ bool IsShown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIB
 
 struct DialogLook {
     bool icon = false;
+    HWND icon_control = nullptr;
     std::vector<int> buttons;
 };
+
+// The pixels of a rectangle of the screen, 32 bits each.
+std::vector<std::uint32_t> CaptureScreen(const RECT& r) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<std::uint32_t> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const auto* p = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(p, p + static_cast<size_t>(w) * static_cast<size_t>(h));
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A standard icon drawn the way the box draws it, on the given background.
+std::vector<std::uint32_t> RenderIcon(LPCSTR id, int w, int h, std::uint32_t background) {
+    std::vector<std::uint32_t> pixels;
+    HICON icon = LoadIconA(nullptr, id);
+    if (!icon) return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        auto* p = static_cast<std::uint32_t*>(bits);
+        std::fill(p, p + static_cast<size_t>(w) * static_cast<size_t>(h), background);
+        DrawIconEx(memory, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        pixels.assign(p, p + static_cast<size_t>(w) * static_cast<size_t>(h));
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Which standard icon a box shows. Another process's icon handle cannot be read under Wine, so
+// the control's pixels on the screen are compared with the standard icons drawn here; the box
+// may not be painted yet when it appears, hence the retries.
+std::string IconKind(HWND control) {
+    struct Kind {
+        LPCSTR id;
+        const char* name;
+    };
+    static const Kind kinds[] = {{IDI_EXCLAMATION, "exclamation"},
+                                 {IDI_ASTERISK, "information"},
+                                 {IDI_QUESTION, "question"},
+                                 {IDI_HAND, "error"}};
+    RECT r;
+    if (!GetClientRect(control, &r)) return "unknown";
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        if (attempt > 0) Sleep(20);
+        std::vector<std::uint32_t> shown = CaptureScreen(r);
+        if (shown.empty()) return "unknown";
+        std::uint32_t background = shown.front() & 0xFFFFFFu;
+        for (const Kind& kind : kinds) {
+            std::vector<std::uint32_t> drawn = RenderIcon(kind.id, w, h, background);
+            if (drawn.size() != shown.size()) continue;
+            size_t differing = 0, icon_pixels = 0;
+            for (size_t i = 0; i < drawn.size(); ++i) {
+                bool is_icon = (drawn[i] & 0xFFFFFFu) != background;
+                icon_pixels += is_icon;
+                differing += (drawn[i] & 0xFFFFFFu) != (shown[i] & 0xFFFFFFu);
+            }
+            // Nearly every pixel the same, and the icon itself made of many pixels.
+            if (icon_pixels > drawn.size() / 4 && differing * 50 < drawn.size()) return kind.name;
+        }
+    }
+    return "unknown";
+}
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     auto* look = reinterpret_cast<DialogLook*>(param);
@@ -136,7 +236,10 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
         // Wine keeps the icon control of a box without icon, empty: ask it for its icon.
         DWORD_PTR icon = 0;
         SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon);
-        look->icon = look->icon || icon != 0;
+        if (icon != 0) {
+            look->icon = true;
+            look->icon_control = child;
+        }
     } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
         look->buttons.push_back(GetDlgCtrlID(child));
     }
@@ -161,6 +264,7 @@ void Handle(HWND dialog, std::vector<std::string>& answers, size_t& next_answer)
     EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&look));
     std::string title = TextOf(dialog);
     std::string text = TextOf(GetDlgItem(dialog, kMessageTextId));
+    std::string icon_kind = look.icon_control ? IconKind(look.icon_control) : "none";
 
     int press = 0;
     bool scripted = next_answer < answers.size();
@@ -196,8 +300,8 @@ void Handle(HWND dialog, std::vector<std::string>& answers, size_t& next_answer)
                   static_cast<unsigned long>(GetWindowLongW(dialog, GWL_EXSTYLE)));
     const char* pressed = NameOf(press);
     Emit("DIALOG title=" + Hex(title) + " text=" + Hex(text) + " icon=" + (look.icon ? "1" : "0") +
-         " buttons=" + buttons + " " + styles + " pressed=" + (pressed ? pressed : "?") +
-         " scripted=" + ((scripted && !mismatch) ? "1" : "0") +
+         " icon_kind=" + icon_kind + " buttons=" + buttons + " " + styles + " pressed=" +
+         (pressed ? pressed : "?") + " scripted=" + ((scripted && !mismatch) ? "1" : "0") +
          " mismatch=" + (mismatch ? "1" : "0"));
     PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(press), 0);
 }

@@ -101,9 +101,13 @@ void UnlinkComPort(int number);
 
 // Buttons are named OK, CANCEL, ABORT, RETRY, IGNORE, YES, NO, HELP, TRYAGAIN, CONTINUE.
 struct Dialog {
-    std::string title;                 // exactly as shown (UTF-8)
-    std::string text;                  // the message (the Static control 0xFFFF)
-    bool icon = false;                 // the box shows an icon (which one is not readable)
+    std::string title;  // exactly as shown (UTF-8)
+    std::string text;   // the message (the Static control 0xFFFF)
+    bool icon = false;  // the box shows an icon
+    // Which one, told by its pixels on the screen (icon handles of another process cannot be
+    // read under Wine): "exclamation", "information", "question", "error", "none", or
+    // "unknown" for an icon that is none of the standard ones.
+    std::string icon_kind;
     std::vector<std::string> buttons;  // visible buttons, in creation order
     std::uint32_t style = 0;           // window style bits
     std::uint32_t ex_style = 0;        // extended style bits (WS_EX_TOPMOST for system modal)

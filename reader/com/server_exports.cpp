@@ -1,0 +1,36 @@
+// The four entry points of an in-process COM server, shared by every build.
+#include <windows.h>
+// after windows.h
+#include <olectl.h>
+
+#include "com/class_factory.h"
+#include "com/registration.h"
+#include "com/server_module.h"
+#include "murello_idl.h"
+
+namespace {
+reader::com::ClassFactory factory;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        reader::com::SetThisModule(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (clsid != CLSID_Murello) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(riid, object);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return reader::com::CanUnload() ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return reader::com::RegisterServer(); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return reader::com::UnregisterServer(); }
