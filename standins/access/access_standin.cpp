@@ -55,23 +55,23 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 // What the registry holds while this program starts, as the launcher left it for Access.
-std::string RegistryReport(const std::string& specs) {
+std::string RegistryReport(const std::string& entries) {
     std::string report;
     std::size_t start = 0;
-    while (start < specs.size()) {
-        std::size_t end = specs.find(';', start);
-        if (end == std::string::npos) end = specs.size();
-        const std::string spec = specs.substr(start, end - start);
+    while (start < entries.size()) {
+        std::size_t end = entries.find(';', start);
+        if (end == std::string::npos) end = entries.size();
+        const std::string entry = entries.substr(start, end - start);
         start = end + 1;
-        const std::size_t bar = spec.find('|');
-        const std::size_t slash = spec.find('\\');
+        const std::size_t bar = entry.find('|');
+        const std::size_t slash = entry.find('\\');
         if (bar == std::string::npos || slash == std::string::npos || slash > bar) continue;
-        const std::string rootName = spec.substr(0, slash);
+        const std::string rootName = entry.substr(0, slash);
         HKEY root = rootName == "HKCR"   ? HKEY_CLASSES_ROOT
                     : rootName == "HKCU" ? HKEY_CURRENT_USER
                                          : HKEY_LOCAL_MACHINE;
-        const std::string key = spec.substr(slash + 1, bar - slash - 1);
-        const std::string name = spec.substr(bar + 1);
+        const std::string key = entry.substr(slash + 1, bar - slash - 1);
+        const std::string name = entry.substr(bar + 1);
         std::string text = "<none>";
         HKEY opened = nullptr;
         if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
@@ -90,7 +90,7 @@ std::string RegistryReport(const std::string& specs) {
             }
             RegCloseKey(opened);
         }
-        report += spec + "=" + text + "\r\n";
+        report += entry + "=" + text + "\r\n";
     }
     return report;
 }

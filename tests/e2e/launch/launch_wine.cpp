@@ -51,7 +51,7 @@ const std::vector<std::pair<std::string, std::string>> kWatched = {
     {kGifKey, "ShowProgressDialog"},
 };
 
-std::string Spec(const std::pair<std::string, std::string>& value) {
+std::string EntryText(const std::pair<std::string, std::string>& value) {
     return value.first + "|" + value.second;
 }
 
@@ -66,7 +66,7 @@ std::string Value(const std::string& key, const std::string& name) {
 std::map<std::string, std::string> ReadWatched() {
     std::map<std::string, std::string> values;
     for (const auto& watched : kWatched)
-        values[Spec(watched)] = Value(watched.first, watched.second);
+        values[EntryText(watched)] = Value(watched.first, watched.second);
     return values;
 }
 
@@ -138,10 +138,11 @@ class LaunchUnderWine : public ::testing::Test {
         scenario.command_line = Launcher() + " " + options;
         scenario.answers = std::move(answers);
         scenario.timeout = 60s;
-        std::string specs;
-        for (const auto& watched : kWatched) specs += (specs.empty() ? "" : ";") + Spec(watched);
+        std::string entries;
+        for (const auto& watched : kWatched)
+            entries += (entries.empty() ? "" : ";") + EntryText(watched);
         scenario.env = {"LANVIK_ACCESS_RECORD=" + e2e::WindowsPath(record_),
-                        "LANVIK_ACCESS_REGISTRY=" + specs,
+                        "LANVIK_ACCESS_REGISTRY=" + entries,
                         "LANVIK_ACCESS_REGISTRY_FILE=" + e2e::WindowsPath(registryReport_),
                         "LANVIK_ACCESS_LIFETIME_MS=1000"};
         fs::remove(record_);
@@ -235,22 +236,22 @@ TEST_F(LaunchUnderWine, Runtime2003LaunchPreparesTheRegistryAndRestoresIt) {
     EXPECT_EQ(AccessCommandLine(), "\"" + kRuntimeExe + "\" \"C:\\Data\\Stock.mdb\"");
 
     auto during = before;
-    during[Spec({kLibKey, ""})] = kRuntimeLib;
-    during[Spec({kLibVersionKey, ""})] = "Lanvik test stand-in for the Access object library";
-    during[Spec({kCurVerKey, ""})] = "Access.Application.11";
-    during[Spec({kSecurityKey, "Level"})] = "1";
-    during[Spec({kDde2003Key, "Ignore DDE Requests"})] = "0";
-    during[Spec({kUserDataKey, "UserData"})] = "1";
-    during[Spec({kGifKey, "ShowProgressDialog"})] = "No";
+    during[EntryText({kLibKey, ""})] = kRuntimeLib;
+    during[EntryText({kLibVersionKey, ""})] = "Lanvik test stand-in for the Access object library";
+    during[EntryText({kCurVerKey, ""})] = "Access.Application.11";
+    during[EntryText({kSecurityKey, "Level"})] = "1";
+    during[EntryText({kDde2003Key, "Ignore DDE Requests"})] = "0";
+    during[EntryText({kUserDataKey, "UserData"})] = "1";
+    during[EntryText({kGifKey, "ShowProgressDialog"})] = "No";
     EXPECT_EQ(SeenByAccess(), during);
 
     // 12 is newer than 11: the object library comes back; the level was missing and is now 2;
     // the settings outside the snapshot stay.
     auto after = during;
-    after[Spec({kLibKey, ""})] = "C:\\Office12\\MSACC.OLB";
-    after[Spec({kLibVersionKey, ""})] = "Microsoft Access 12.0 Object Library";
-    after[Spec({kCurVerKey, ""})] = "Access.Application.12";
-    after[Spec({kSecurityKey, "Level"})] = "2";
+    after[EntryText({kLibKey, ""})] = "C:\\Office12\\MSACC.OLB";
+    after[EntryText({kLibVersionKey, ""})] = "Microsoft Access 12.0 Object Library";
+    after[EntryText({kCurVerKey, ""})] = "Access.Application.12";
+    after[EntryText({kSecurityKey, "Level"})] = "2";
     EXPECT_EQ(ReadWatched(), after);
 }
 
@@ -281,12 +282,12 @@ TEST_F(LaunchUnderWine, Full2007LaunchKeepsTheNewerLibraryAndTrustsTheFolders) {
                "Exiting application"}));
 
     auto during = before;
-    during[Spec({kLibKey, ""})] = lib;
-    during[Spec({kLibVersionKey, ""})] = "Lanvik test stand-in for the Access object library";
-    during[Spec({kCurVerKey, ""})] = "Access.Application.12";
-    during[Spec({kDde2007Key, "Ignore DDE Requests"})] = "1";
-    during[Spec({kUserDataKey, "UserData"})] = "1";
-    during[Spec({kGifKey, "ShowProgressDialog"})] = "No";
+    during[EntryText({kLibKey, ""})] = lib;
+    during[EntryText({kLibVersionKey, ""})] = "Lanvik test stand-in for the Access object library";
+    during[EntryText({kCurVerKey, ""})] = "Access.Application.12";
+    during[EntryText({kDde2007Key, "Ignore DDE Requests"})] = "1";
+    during[EntryText({kUserDataKey, "UserData"})] = "1";
+    during[EntryText({kGifKey, "ShowProgressDialog"})] = "No";
     EXPECT_EQ(SeenByAccess(), during);
     // 11 is older than 12: the new registration stays; macro security is not the 2007 block's.
     EXPECT_EQ(ReadWatched(), during);
