@@ -86,11 +86,12 @@ AccessWatch StartAndWatchAccess(Processes& processes, Clock& clock, LogService& 
             found = FindMainAccessWindow(processes, watch.processId).has_value();
         }
         if (found) {
-            // The registry is restored only once Access has had time to read it.
-            if (watch.process)
-                watch.process->Wait(waitMilliseconds == 0
-                                        ? kInfiniteWait
-                                        : static_cast<std::uint32_t>(waitMilliseconds));
+            // The registry is restored only once Access has had time to read it. Only 0 means
+            // no limit: a negative time is no wait at all, never one of days or without end.
+            std::uint32_t wait = kInfiniteWait;
+            if (waitMilliseconds != 0)
+                wait = waitMilliseconds < 0 ? 0 : static_cast<std::uint32_t>(waitMilliseconds);
+            if (watch.process) watch.process->Wait(wait);
             watch.found = true;
         }
     }

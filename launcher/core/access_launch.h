@@ -47,7 +47,7 @@ struct AccessWatch {
 
 // Logs the launch, starts Access, looks for its window once and then once a second up to 60
 // times, stopping early when Access has ended; when the window is found, waits on Access for
-// waitMilliseconds (0 = until it ends). Logs the result either way.
+// waitMilliseconds (0 = until it ends, a negative time = not at all). Logs the result either way.
 AccessWatch StartAndWatchAccess(Processes& processes, Clock& clock, LogService& log,
                                 int showCommand, const OsVersionFlags& osFlags,
                                 const std::string& accessProgram,

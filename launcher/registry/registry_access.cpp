@@ -12,6 +12,12 @@ std::string_view UpToNul(std::string_view bytes) { return bytes.substr(0, bytes.
 
 Status ReadStringValue(Registry& registry, RootKey root, std::string_view keyPath,
                        std::string_view valueName, std::string& text) {
+    std::uint32_t type = kRegNone;
+    return ReadStringValue(registry, root, keyPath, valueName, text, type);
+}
+
+Status ReadStringValue(Registry& registry, RootKey root, std::string_view keyPath,
+                       std::string_view valueName, std::string& text, std::uint32_t& type) {
     std::unique_ptr<RegistryKey> key;
     Status status = registry.OpenKey(root, keyPath, kKeyRead, key);
     if (status != kSuccess) return status;
@@ -21,6 +27,7 @@ Status ReadStringValue(Registry& registry, RootKey root, std::string_view keyPat
     if (value.type != kRegSz && value.type != kRegExpandSz) return kInvalidData;
     if (!value.bytes.empty() && value.bytes.back() != '\0') return kInvalidData;
     text = std::string(UpToNul(value.bytes));
+    type = value.type;
     return kSuccess;
 }
 
@@ -51,6 +58,16 @@ Status WriteStringValue(Registry& registry, RootKey root, std::string_view keyPa
     std::string bytes(UpToNul(*text));
     bytes.push_back('\0');
     return key->SetValue(valueName, kRegSz, bytes);
+}
+
+Status WriteExpandStringValue(Registry& registry, RootKey root, std::string_view keyPath,
+                              std::string_view valueName, std::string_view text) {
+    std::unique_ptr<RegistryKey> key;
+    Status status = registry.CreateKey(root, keyPath, kKeyReadWrite, key);
+    if (status != kSuccess) return status;
+    std::string bytes(UpToNul(text));
+    bytes.push_back('\0');
+    return key->SetValue(valueName, kRegExpandSz, bytes);
 }
 
 Status WriteDwordValue(Registry& registry, RootKey root, std::string_view keyPath,

@@ -31,6 +31,9 @@ inline constexpr int kOpenKeyOnly = 0;
 // string whose stored bytes do not end in a NUL; a stored size of 0 gives the empty text.
 Status ReadStringValue(Registry& registry, RootKey root, std::string_view keyPath,
                        std::string_view valueName, std::string& text);
+// The same, also giving the stored type (kRegSz or kRegExpandSz); both set only on success.
+Status ReadStringValue(Registry& registry, RootKey root, std::string_view keyPath,
+                       std::string_view valueName, std::string& text, std::uint32_t& type);
 
 // Reads a REG_DWORD value; kInvalidData for another type.
 Status ReadDwordValue(Registry& registry, RootKey root, std::string_view keyPath,
@@ -42,6 +45,10 @@ Status ReadDwordValue(Registry& registry, RootKey root, std::string_view keyPath
 Status WriteStringValue(Registry& registry, RootKey root, std::string_view keyPath,
                         std::string_view valueName, std::optional<std::string_view> text,
                         int createFlag);
+
+// Writes a REG_EXPAND_SZ value with its NUL, the text unexpanded, creating the key when missing.
+Status WriteExpandStringValue(Registry& registry, RootKey root, std::string_view keyPath,
+                              std::string_view valueName, std::string_view text);
 
 // Writes a REG_DWORD value, creating the key when missing.
 Status WriteDwordValue(Registry& registry, RootKey root, std::string_view keyPath,

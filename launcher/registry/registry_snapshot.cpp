@@ -40,8 +40,9 @@ std::span<std::uint8_t> Bytes(std::string& buffer) {
 
 void ReadCurrentValue(Registry& registry, RegistryValueEntry& entry) {
     entry.type = kRegSz;
-    Status status =
-        ReadStringValue(registry, entry.root, entry.keyPath, entry.valueName, entry.text);
+    // An expandable string keeps its type, so that the restore does not freeze its variables.
+    Status status = ReadStringValue(registry, entry.root, entry.keyPath, entry.valueName,
+                                    entry.text, entry.type);
     if (status == kInvalidData) {
         entry.type = kRegDword;
         status = ReadDwordValue(registry, entry.root, entry.keyPath, entry.valueName, entry.number);
@@ -54,6 +55,8 @@ void WriteBackValue(Registry& registry, const RegistryValueEntry& entry) {
     if (entry.type == kRegSz) {
         WriteStringValue(registry, entry.root, entry.keyPath, entry.valueName,
                          std::string_view(entry.text), kCreateKey);
+    } else if (entry.type == kRegExpandSz) {
+        WriteExpandStringValue(registry, entry.root, entry.keyPath, entry.valueName, entry.text);
     } else if (entry.type == kRegDword) {
         WriteDwordValue(registry, entry.root, entry.keyPath, entry.valueName, entry.number);
     }
@@ -70,11 +73,12 @@ std::optional<std::string> EntryLine(const RegistryValueEntry& entry) {
     if (!entry.present) return {};
     std::string line = RootKeyName(entry.root);
     line.append("\\").append(entry.keyPath).append("\t").append(entry.valueName).append("=");
-    if (entry.type == kRegSz) {
+    if (entry.type == kRegSz || entry.type == kRegExpandSz) {
         // A line feed would split the line and a NUL would end the whole text early: such a
         // value is left out of the file rather than restored cut short.
         if (entry.text.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) return {};
-        return line.append("REG_SZ\t").append(entry.text);
+        return line.append(entry.type == kRegSz ? "REG_SZ\t" : "REG_EXPAND_SZ\t")
+            .append(entry.text);
     }
     if (entry.type == kRegDword)
         return line.append("REG_DWORD\t").append(std::to_string(entry.number));
@@ -83,9 +87,9 @@ std::optional<std::string> EntryLine(const RegistryValueEntry& entry) {
 
 void SetEntryFromText(RegistryValueEntry& entry, std::string_view typeWord,
                       std::string_view valueText) {
-    if (typeWord == "REG_SZ") {
+    if (typeWord == "REG_SZ" || typeWord == "REG_EXPAND_SZ") {
         entry.present = true;
-        entry.type = kRegSz;
+        entry.type = typeWord == "REG_SZ" ? kRegSz : kRegExpandSz;
         entry.text = std::string(valueText);
     } else if (typeWord == "REG_DWORD") {
         std::uint32_t number = 0;

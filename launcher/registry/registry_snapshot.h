@@ -24,26 +24,26 @@ struct RegistryValueEntry {
     std::string keyPath;
     std::string valueName;   // empty for the key's default value
     bool present = false;    // captured (or found in the file) and to be written back
-    std::uint32_t type = 0;  // kRegSz or kRegDword once known
+    std::uint32_t type = 0;  // kRegSz, kRegExpandSz or kRegDword once known
     std::uint32_t number = 0;
     std::string text;
 };
 
-// Captures the value's current content: a string (REG_EXPAND_SZ held as a string too) or a
-// number; present only when the read succeeded.
+// Captures the value's current content: a string (REG_SZ, or REG_EXPAND_SZ held unexpanded) or
+// a number; present only when the read succeeded.
 void ReadCurrentValue(Registry& registry, RegistryValueEntry& entry);
-// Writes a present entry back, creating its key when missing; statuses are ignored.
+// Writes a present entry back with its type, creating its key when missing; statuses are ignored.
 void WriteBackValue(Registry& registry, const RegistryValueEntry& entry);
 
 // Root name, key path and, for a named value, the value name, joined by backslashes: what a
 // line of the file is matched against.
 std::string EntryPath(const RegistryValueEntry& entry);
 // The entry's line of the file (without its line feed): root and key path, a tab, the value
-// name, "=", then "REG_SZ" or "REG_DWORD", a tab and the value. Nothing for an entry that is not
-// present, or whose text a line cannot carry (a line feed or a NUL in it).
+// name, "=", then "REG_SZ", "REG_EXPAND_SZ" or "REG_DWORD", a tab and the value. Nothing for an
+// entry that is not present, or whose text a line cannot carry (a line feed or a NUL in it).
 std::optional<std::string> EntryLine(const RegistryValueEntry& entry);
-// "REG_SZ" takes the text as it stands, "REG_DWORD" an unsigned decimal number; any other type
-// word, or a number that is not one, leaves the entry alone.
+// "REG_SZ" and "REG_EXPAND_SZ" take the text as it stands, "REG_DWORD" an unsigned decimal
+// number; any other type word, or a number that is not one, leaves the entry alone.
 void SetEntryFromText(RegistryValueEntry& entry, std::string_view typeWord,
                       std::string_view valueText);
 

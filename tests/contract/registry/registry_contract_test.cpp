@@ -170,6 +170,31 @@ TEST_F(RegistryContract, WriteStringValueCreatesTheKeyOnlyWithTheCreateFlag) {
     EXPECT_EQ(kRegSz, Raw(RootKey::CurrentUser, nested, "Name").type);
 }
 
+// An expandable string is written back as one, unexpanded, and read back with its type.
+TEST_F(RegistryContract, ExpandableStringsKeepTheirTypeBothWays) {
+    const std::string nested = std::string(kUserScratch) + "\\Server";
+    EXPECT_EQ(kSuccess, WriteExpandStringValue(*registry_, RootKey::CurrentUser, nested, "",
+                                               "%CommonProgramFiles%\\x.dll"));
+    RegistryValue stored = Raw(RootKey::CurrentUser, nested, "");
+    EXPECT_EQ(kRegExpandSz, stored.type);
+    EXPECT_EQ(Bytes("%CommonProgramFiles%\\x.dll\0", 27), stored.bytes);
+
+    std::string text = "(kept)";
+    std::uint32_t type = 99;
+    EXPECT_EQ(kSuccess, ReadStringValue(*registry_, RootKey::CurrentUser, nested, "", text, type));
+    EXPECT_EQ("%CommonProgramFiles%\\x.dll", text);
+    EXPECT_EQ(kRegExpandSz, type);
+    ASSERT_EQ(kSuccess,
+              WriteStringValue(*registry_, RootKey::CurrentUser, nested, "", "plain", kCreateKey));
+    EXPECT_EQ(kSuccess, ReadStringValue(*registry_, RootKey::CurrentUser, nested, "", text, type));
+    EXPECT_EQ(kRegSz, type);
+    ASSERT_EQ(kSuccess, WriteDwordValue(*registry_, RootKey::CurrentUser, nested, "", 7));
+    EXPECT_EQ(kInvalidData,
+              ReadStringValue(*registry_, RootKey::CurrentUser, nested, "", text, type));
+    EXPECT_EQ("plain", text);
+    EXPECT_EQ(kRegSz, type) << "kept on failure";
+}
+
 TEST_F(RegistryContract, NullTextCreatesOrOpensTheKeyAndWritesNothing) {
     const std::string path = std::string(kUserScratch) + "\\Flags";
     EXPECT_EQ(kFileNotFound, WriteStringValue(*registry_, RootKey::CurrentUser, path, "",

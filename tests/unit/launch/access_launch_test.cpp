@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "../log_capture.h"
 #include "core/memory_processes.h"
 #include "registry/memory_system.h"
@@ -241,8 +243,9 @@ TEST(WatchAccess, WaitsAfterTheWindowForTheOptionTimeOrWithoutLimit) {
         std::int32_t option;
         std::uint32_t wait;
     };
-    for (const Case& c :
-         {Case{0, kInfiniteWait}, Case{15000, 15000}, Case{1, 1}, Case{120000, 120000}}) {
+    // A negative time is no time: it must not turn into a wait of days, or without limit.
+    for (const Case& c : {Case{0, kInfiniteWait}, Case{15000, 15000}, Case{1, 1},
+                          Case{120000, 120000}, Case{-1, 0}, Case{-5, 0}, Case{INT32_MIN, 0}}) {
         SCOPED_TRACE(c.option);
         WatchRun run;
         run.processes.windows = {Window(1, 4242, "OMain")};

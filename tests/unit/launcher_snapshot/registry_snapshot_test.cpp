@@ -70,6 +70,8 @@ TEST_F(SnapshotTest, CapturesStringsAndNumbersAndWritesThemBack) {
     EXPECT_TRUE(snapshot.entries()[11].present);  // .mdb
     EXPECT_FALSE(snapshot.entries()[3].present);  // .ldb: binary values are not captured
     EXPECT_FALSE(snapshot.entries()[0].present);  // .ade: missing
+    EXPECT_EQ(snapshot.entries()[16].type, 2u);   // .mdw: REG_EXPAND_SZ
+    EXPECT_EQ(snapshot.entries()[16].text, "%ACCESS%\\x") << "held unexpanded";
     EXPECT_EQ(snapshot.entries()[189].type, 4u);
     EXPECT_EQ(snapshot.entries()[189].number, 11u);
 
@@ -85,7 +87,8 @@ TEST_F(SnapshotTest, CapturesStringsAndNumbersAndWritesThemBack) {
     EXPECT_EQ(Read(kHkcr, ".mdb", ""), "1:Access.Application.11");
     EXPECT_EQ(Read(kHkcr, "Access.Application\\CurVer", ""), "1:Access.Application.11");
     EXPECT_EQ(Read(kHklm, kOfficeKey, "LastAccessInstall"), "4:11");
-    EXPECT_EQ(Read(kHkcr, ".mdw", ""), "1:%ACCESS%\\x") << "the key is created again, as REG_SZ";
+    EXPECT_EQ(Read(kHkcr, ".mdw", ""), "2:%ACCESS%\\x")
+        << "the key is created again, and the value keeps its expandable type";
     EXPECT_EQ(Read(kHkcr, ".ade", ""), "1:created meanwhile") << "not present: left alone";
     EXPECT_EQ(Read(kHkcr, ".ldb", ""), "3:changed");
     EXPECT_TRUE(files.files.empty()) << "no file outside file mode";
@@ -171,11 +174,15 @@ TEST_F(SnapshotTest, FileRoundTripRestoresEveryValueExactly) {
     };
     for (const auto& v : values) registry.PutString(v.root, v.key, v.name, v.text);
     registry.PutDword(kHklm, kOfficeKey, "LastAccessInstall", 4294967295u);
+    const std::string inproc = "CLSID\\{42042206-2D85-11D3-8CFF-005004838597}\\InprocServer32";
+    registry.Put(kHkcr, inproc, "", kRegExpandSz,
+                 std::string("%CommonProgramFiles%\\x.dll") + '\0');
     NewSnapshot(true).CaptureSnapshot();
 
     // Everything changed or gone before the restore run.
     for (const auto& v : values) registry.PutString(v.root, v.key, v.name, "changed");
     DeleteKeyTree(registry, kHklm, kOfficeKey);
+    registry.PutString(kHkcr, inproc, "", "C:\\changed.dll");
 
     NewSnapshot(true).RestoreSnapshot();
     for (const auto& v : values) {
@@ -183,6 +190,8 @@ TEST_F(SnapshotTest, FileRoundTripRestoresEveryValueExactly) {
         EXPECT_EQ(Read(v.root, v.key, v.name), std::string("1:") + v.text);
     }
     EXPECT_EQ(Read(kHklm, kOfficeKey, "LastAccessInstall"), "4:4294967295");
+    EXPECT_EQ(Read(kHkcr, inproc, ""), "2:%CommonProgramFiles%\\x.dll")
+        << "an expandable path stays expandable";
     EXPECT_EQ(files.files.count(kFile), 0u) << "the restore deletes the file";
     EXPECT_EQ(Read(kHkcr, ".ade", ""), "missing") << "absent from the file: not written";
 }

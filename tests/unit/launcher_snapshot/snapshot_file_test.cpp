@@ -50,6 +50,17 @@ TEST(SnapshotEntry, PathsAndLinesNameRootKeyAndValue) {
     curVer.type = 1;
     EXPECT_EQ(*EntryLine(curVer), "HKEY_CLASSES_ROOT\\Access.Application\\CurVer\t=REG_SZ\t");
 
+    // An expandable string names its own type, so that it comes back expandable.
+    auto icon = Entry(RootKey::ClassesRoot, "Access.Shortcut.Form.1\\DefaultIcon", "");
+    icon.present = true;
+    icon.type = 2;
+    icon.text = "%ProgramFiles%\\a.exe,1";
+    const auto iconLine = EntryLine(icon);
+    ASSERT_TRUE(iconLine);
+    EXPECT_EQ(*iconLine,
+              "HKEY_CLASSES_ROOT\\Access.Shortcut.Form.1\\DefaultIcon\t=REG_EXPAND_SZ\t"
+              "%ProgramFiles%\\a.exe,1");
+
     auto office =
         Entry(RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Office\\Common", "LastAccessInstall");
     office.present = true;
@@ -84,7 +95,9 @@ TEST(SnapshotEntry, TakesValuesFromTypeWordAndText) {
         {"REG_DWORD", "eleven", false, 0, 0, ""},
         {"REG_DWORD", "", false, 0, 0, ""},
         {"REG_DWORD", "-1", false, 0, 0, ""},
-        {"REG_EXPAND_SZ", "x", false, 0, 0, ""},
+        {"REG_EXPAND_SZ", "%TEMP%\\x", true, 2, 0, "%TEMP%\\x"},
+        {"REG_EXPAND_SZ", "", true, 2, 0, ""},
+        {"reg_expand_sz", "x", false, 0, 0, ""},
         {"reg_sz", "x", false, 0, 0, ""},
         {"REG_SZ ", "x", false, 0, 0, ""},
     };
