@@ -179,6 +179,10 @@ RaisedError TranslateSqliteError(int extendedCode, std::string_view message,
 }
 
 std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::wstring& path) {
+    // SQLite reads these names as a new temporary or in-memory database, not as a file.
+    if (path.empty() || path == L":memory:") {
+        throw RaisedError{kDbFileNotFound, L"Could not find file '" + path + L"'."};
+    }
     const std::string utf8 = ToUtf8(path);
     sqlite3* raw = nullptr;
     // Without SQLITE_OPEN_CREATE: a missing file is an error, never a new empty database.

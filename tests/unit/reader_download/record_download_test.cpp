@@ -247,6 +247,28 @@ TEST_F(Download, DatabaseErrorsAreShownAndThePortIsClosed) {
     }
 }
 
+TEST_F(Download, ADatabasePathThatNamesNoFileAsksTheDeviceForNothing) {
+    // A new object's DbPath is empty; no reading may be taken from the pen before the
+    // database is known to be there.
+    for (const std::wstring path : {L"", L":memory:"}) {
+        SCOPED_TRACE(ToUtf8(path));
+        TearDown();
+        SetUp();
+        object->DbPath = path;
+        line->AddRecord("A1;1;1;1");
+
+        object->Scarica();
+
+        EXPECT_EQ(line->written, "");
+        EXPECT_EQ(line->script.size(), 1u);
+        EXPECT_EQ(ui->shown, (std::vector<std::wstring>{L"beep", L"box"}));
+        ASSERT_EQ(ui->boxes.size(), 1u);
+        EXPECT_EQ(ui->boxes[0].title, L"Errore n. 3024");
+        EXPECT_EQ(ui->boxes[0].text, L"Could not find file '" + path + L"'.");
+        EXPECT_FALSE(line->PortOpen());
+    }
+}
+
 TEST_F(Download, ASecondDownloadOnTheSameObjectWorksAfterAnyError) {
     struct Case {
         const char* name;
