@@ -118,7 +118,12 @@ HRESULT MurelloObject::put_IdUt(short value) {
 HRESULT MurelloObject::Scarica(VARIANT* result) {
     if (!result) return E_POINTER;
     VariantInit(result);
-    return CallLogic(IID__Murello, [&] { logic_->Scarica(); });
+    // The download dispatches window messages while it waits: a host that drops its last
+    // reference from a message handler must not destroy the object under the running call.
+    AddRef();
+    const HRESULT hr = CallLogic(IID__Murello, [&] { logic_->Scarica(); });
+    Release();
+    return hr;
 }
 
 HRESULT MurelloObject::NotAvailableYet(const wchar_t* member, VARIANT* result) {
