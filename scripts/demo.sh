@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Demo: builds the Windows binaries and runs the launcher under Wine with -LOGGING, then shows the
-# run log it wrote on the (Wine) desktop.
+# Demo: builds the Windows binaries; runs a whole launch under Wine (Lanvik_2003.exe with a
+# stand-in Access installed as the Access 2003 run-time) and shows its run log and the registry it
+# prepared; then registers Murello11500.dll, downloads three readings
+# from a simulated barcode pen into a SQLite database from a VBScript, and prints the rows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -8,21 +10,58 @@ root=$(pwd)
 bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$(nproc)"
+# The simulated pen is a Linux program on a pseudo-terminal.
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$(nproc)" --target pen_simulator
 
 wine64=/usr/lib/wine/wine64
 dir=$root/build/demo/wine
 bin=$root/build/win64/bin
+
+echo
+bash tests/e2e/launch/demo_launch.sh "$bin" "$dir"
+
 bash tests/e2e/harness/wine_env.sh up "$dir" "$wine64" "$bin/testing"
-trap 'bash tests/e2e/harness/wine_env.sh down "$dir" "$wine64"' EXIT
+pen_pid=
+cleanup() {
+  [ -n "$pen_pid" ] && kill "$pen_pid" 2>/dev/null
+  rm -f "$WINEPREFIX/dosdevices/com5"
+  bash tests/e2e/harness/wine_env.sh down "$dir" "$wine64"
+}
+trap cleanup EXIT
 # shellcheck disable=SC1091
 . "$dir/state.env"
 export WINEPREFIX=$dir/prefix HOME=$dir/home WINEDEBUG=-all DISPLAY=$KIT_DISPLAY
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-desktop=$WINEPREFIX/drive_c/users/$KIT_WINE_USER/Desktop
-rm -f "$desktop/LanvikLog.txt"
 echo
-echo "== Lanvik_2003.exe -LOGGING \"C:\\App\\App.mdb\" /excl"
-timeout 120 "$wine64" "$bin/Lanvik_2003.exe" -LOGGING 'C:\App\App.mdb' /excl || true
-echo "== $desktop/LanvikLog.txt"
-tr -d '\r' <"$desktop/LanvikLog.txt"
+echo "== regsvr32 Murello11500.dll"
+timeout 60 "$wine64" regsvr32 /s "$bin/Murello11500.dll"
+db=$WINEPREFIX/drive_c/demo/letture.db
+mkdir -p "$(dirname "$db")"
+rm -f "$db"
+python3 - "$db" <<'PY'
+import sqlite3, sys
+sqlite3.connect(sys.argv[1]).execute(
+    'CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "Quantità" REAL)')
+PY
+"$root/build/native/bin/pen_simulator" --link "$WINEPREFIX/dosdevices/com5" --lifetime 60 \
+  --record "ART-001;12;7;3" --record "L'ARTICOLO;1;2;0,5" --record "C3;100;200;12.25" \
+  --record "EMPTY" >"$dir/pen.out" &
+pen_pid=$!
+for _ in $(seq 50); do grep -q ready "$dir/pen.out" 2>/dev/null && break; sleep 0.1; done
+cat >"$WINEPREFIX/drive_c/demo/scarica.vbs" <<'VBS'
+Set o = CreateObject("Murello11500.Murello")
+o.Porta = 5
+o.DbPath = "C:\demo\letture.db"
+o.Scarica
+WScript.Echo "Scarica done"
+VBS
+echo "== cscript scarica.vbs (Porta = 5, DbPath = C:\demo\letture.db)"
+timeout 60 "$wine64" cscript //nologo 'C:\demo\scarica.vbs'
+echo "== rows of the table Murello"
+python3 - "$db" <<'PY'
+import sqlite3, sys
+for row in sqlite3.connect(sys.argv[1]).execute('SELECT * FROM Murello ORDER BY rowid'):
+    print(row)
+PY

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make libgtest-dev libgmock-dev libsqlite3-dev
+  cmake ninja-build g++ make libgtest-dev libgmock-dev libsqlite3-dev clang-format git
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 libwine-dev xvfb python3 ca-certificates

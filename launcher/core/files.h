@@ -24,7 +24,7 @@ enum class FileSharing { None, Read };
 // An existing file kept open: while the object lives, no other program can alter, delete or
 // replace the file (and with FileSharing::None not even read it).
 class HeldFile {
-public:
+  public:
     virtual ~HeldFile() = default;
     // The whole content, as long as the file system reports; nothing when it cannot be read.
     virtual std::optional<std::string> ReadAll() = 0;

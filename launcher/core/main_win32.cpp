@@ -7,10 +7,16 @@
 
 #include <kit/unique_handle.h>
 
+#include "core/launch_sequence.h"
 #include "core/launch_worker.h"
 #include "core/run_log.h"
 #include "core/win32_dialogs.h"
 #include "core/win32_files.h"
+#include "core/win32_processes.h"
+#include "core/win32_program_runner.h"
+#include "registry/win32_registry.h"
+#include "registry/win32_system.h"
+#include "registry/win32_type_library.h"
 
 namespace {
 
@@ -30,8 +36,22 @@ DWORD WINAPI LaunchWorker(LPVOID parameter) {
     {
         lanvik::Win32Files files;
         lanvik::Win32Dialogs dialogs;
-        // The launch sequence joins here; until then a run ends after the log header.
-        lanvik::RunLaunchWorker(g_commandLine, g_log, files, dialogs, lanvik::LaunchSequence());
+        lanvik::Win32Registry registry;
+        lanvik::Win32System system;
+        lanvik::Win32Processes processes;
+        lanvik::Win32Clock clock;
+        lanvik::Win32ProgramRunner programs;
+        lanvik::Win32ModuleResources resources;
+        lanvik::Win32TypeLibraries typeLibraries;
+        lanvik::Win32Guids guids;
+        const lanvik::LaunchPlatform platform{registry,      system, files,    dialogs,
+                                              processes,     clock,  programs, resources,
+                                              typeLibraries, guids,  g_log};
+        lanvik::RunLaunchWorker(
+            g_commandLine, g_log, files, dialogs,
+            [&platform](const lanvik::LaunchOptions& options, const std::string&) {
+                lanvik::RunLaunchSequence(platform, options);
+            });
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;

@@ -19,7 +19,7 @@ class MemoryAppendFile : public AppendFile {
 };
 
 class MemoryHeldFile : public HeldFile {
-public:
+  public:
     MemoryHeldFile(MemoryFiles& owner, std::string path, FileSharing sharing)
         : owner_(owner), path_(std::move(path)) {
         holder_ = owner_.held.emplace(path_, sharing);
@@ -31,7 +31,7 @@ public:
         return file->second;
     }
 
-private:
+  private:
     MemoryFiles& owner_;
     std::string path_;
     std::multimap<std::string, FileSharing>::iterator holder_;

@@ -4,7 +4,7 @@ namespace lanvik {
 namespace {
 
 class MemoryRunningProgram : public RunningProgram {
-public:
+  public:
     MemoryRunningProgram(MemoryProgramRunner& owner, std::size_t index)
         : owner_(owner), index_(index) {}
     void WaitUntilEnded() override {
@@ -12,7 +12,7 @@ public:
         owner_.starts[index_].waited = true;
     }
 
-private:
+  private:
     MemoryProgramRunner& owner_;
     std::size_t index_;
 };
@@ -20,7 +20,7 @@ private:
 }  // namespace
 
 std::unique_ptr<RunningProgram> MemoryProgramRunner::StartProgram(const std::string& path,
-                                                              const std::string& parameters) {
+                                                                  const std::string& parameters) {
     Start start{path, parameters, {}, files_.IsHeld(path), false};
     if (auto file = files_.files.find(path); file != files_.files.end()) {
         start.content = file->second;

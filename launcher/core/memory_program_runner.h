@@ -14,7 +14,7 @@
 namespace lanvik {
 
 class MemoryProgramRunner : public ProgramRunner {
-public:
+  public:
     explicit MemoryProgramRunner(MemoryFiles& files) : files_(files) {}
 
     struct Start {
@@ -33,12 +33,12 @@ public:
     // Runs while the started program runs: another program's chance to interfere.
     std::function<void(const std::string& path)> whileRunning;
 
-private:
+  private:
     MemoryFiles& files_;
 };
 
 class MemoryModuleResources : public ModuleResources {
-public:
+  public:
     std::optional<std::string> LoadResource(int id, const std::string& type) override {
         auto found = resources.find({id, type});
         if (found == resources.end()) return {};

@@ -24,7 +24,7 @@ class Win32AppendFile : public AppendFile {
 };
 
 class Win32HeldFile : public HeldFile {
-public:
+  public:
     explicit Win32HeldFile(kit::UniqueFileHandle file) : file_(std::move(file)) {}
     std::optional<std::string> ReadAll() override {
         LARGE_INTEGER size{};
@@ -44,7 +44,7 @@ public:
         return bytes;
     }
 
-private:
+  private:
     kit::UniqueFileHandle file_;
 };
 

@@ -9,18 +9,18 @@ namespace lanvik {
 namespace {
 
 class Win32RunningProgram : public RunningProgram {
-public:
+  public:
     explicit Win32RunningProgram(HANDLE process) : process_(process) {}
     void WaitUntilEnded() override { WaitForSingleObject(process_.get(), INFINITE); }
 
-private:
+  private:
     kit::UniqueHandle process_;
 };
 
 }  // namespace
 
 std::unique_ptr<RunningProgram> Win32ProgramRunner::StartProgram(const std::string& path,
-                                                             const std::string& parameters) {
+                                                                 const std::string& parameters) {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;

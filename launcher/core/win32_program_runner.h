@@ -6,13 +6,13 @@
 namespace lanvik {
 
 class Win32ProgramRunner : public ProgramRunner {
-public:
+  public:
     std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
                                                  const std::string& parameters) override;
 };
 
 class Win32ModuleResources : public ModuleResources {
-public:
+  public:
     std::optional<std::string> LoadResource(int id, const std::string& type) override;
 };
 

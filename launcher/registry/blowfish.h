@@ -16,7 +16,7 @@ struct BlowfishBlock {
 };
 
 class Blowfish {
-public:
+  public:
     static constexpr std::size_t kMaxKeyBytes = 56;
 
     // Runs the key schedule. Key bytes beyond the 56th are ignored; an empty key leaves the
@@ -31,7 +31,7 @@ public:
     void EncryptCbc(std::span<std::uint8_t> buffer, BlowfishBlock iv) const;
     void DecryptCbc(std::span<std::uint8_t> buffer, BlowfishBlock iv) const;
 
-private:
+  private:
     std::uint32_t Mix(std::uint32_t half) const;
 
     std::array<std::uint32_t, 18> p_{};

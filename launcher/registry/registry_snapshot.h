@@ -68,7 +68,7 @@ std::string SealSnapshotText(std::string_view plain);
 std::string OpenSnapshotBytes(std::string bytes);
 
 class RegistrySnapshot {
-public:
+  public:
     RegistrySnapshot(Registry& registry, System& system, Files& files)
         : registry_(registry), system_(system), files_(files) {}
 
@@ -93,7 +93,7 @@ public:
     const std::vector<RegistryValueEntry>& entries() const { return entries_; }
     std::vector<RegistryValueEntry>& entries() { return entries_; }
 
-private:
+  private:
     std::string FilePath();
 
     Registry& registry_;

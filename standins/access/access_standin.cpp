@@ -15,6 +15,11 @@
 //   LANVIK_ACCESS_CLASS     class name of the main window (default "OMain")
 //   LANVIK_ACCESS_LIFETIME_MS  how long it lives once its windows are up (default 5000)
 //   LANVIK_ACCESS_READY     file created once its windows are up
+//   LANVIK_ACCESS_REGISTRY  registry values to report, "ROOT\key|value" entries separated by
+//                           ";" (ROOT is HKCR, HKCU or HKLM; an empty value name is the default
+//                           value); each is written, before any window is up, as a line
+//                           "ROOT\key|value=" followed by the text, the decimal number of a
+//                           REG_DWORD, or "<none>", into LANVIK_ACCESS_REGISTRY_FILE
 #include <windows.h>
 
 #include <cstdlib>
@@ -23,7 +28,7 @@
 namespace {
 
 std::string Environment(const char* name, const std::string& fallback) {
-    char value[1024];
+    char value[8192];
     DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
     if (length == 0 || length >= sizeof(value)) return fallback;
     return std::string(value, length);
@@ -47,6 +52,47 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+// What the registry holds while this program starts, as the launcher left it for Access.
+std::string RegistryReport(const std::string& entries) {
+    std::string report;
+    std::size_t start = 0;
+    while (start < entries.size()) {
+        std::size_t end = entries.find(';', start);
+        if (end == std::string::npos) end = entries.size();
+        const std::string entry = entries.substr(start, end - start);
+        start = end + 1;
+        const std::size_t bar = entry.find('|');
+        const std::size_t slash = entry.find('\\');
+        if (bar == std::string::npos || slash == std::string::npos || slash > bar) continue;
+        const std::string rootName = entry.substr(0, slash);
+        HKEY root = rootName == "HKCR"   ? HKEY_CLASSES_ROOT
+                    : rootName == "HKCU" ? HKEY_CURRENT_USER
+                                         : HKEY_LOCAL_MACHINE;
+        const std::string key = entry.substr(slash + 1, bar - slash - 1);
+        const std::string name = entry.substr(bar + 1);
+        std::string text = "<none>";
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+            char data[4096] = {};
+            DWORD size = sizeof(data) - 1, type = 0;
+            if (RegQueryValueExA(opened, name.c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+                if (type == REG_DWORD && size == 4) {
+                    DWORD number = 0;
+                    CopyMemory(&number, data, 4);
+                    text = std::to_string(number);
+                } else {
+                    text = std::string(data, size);
+                    while (!text.empty() && text.back() == '\0') text.pop_back();
+                }
+            }
+            RegCloseKey(opened);
+        }
+        report += entry + "=" + text + "\r\n";
+    }
+    return report;
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,6 +145,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const std::string ownPath = OwnPath();
     WriteWholeFile(Environment("LANVIK_ACCESS_RECORD", ownPath + ".cmdline.txt"),
                    std::string(GetCommandLineA()) + "\r\n" + ownPath + "\r\n");
+
+    const std::string registrySpecs = Environment("LANVIK_ACCESS_REGISTRY", "");
+    if (!registrySpecs.empty())
+        WriteWholeFile(Environment("LANVIK_ACCESS_REGISTRY_FILE", ownPath + ".registry.txt"),
+                       RegistryReport(registrySpecs));
 
     const std::string mode = Environment("LANVIK_ACCESS_MODE", "window");
     const std::string mainClass = Environment("LANVIK_ACCESS_CLASS", "OMain");

@@ -96,7 +96,7 @@ KeyOutcome RepairKey(const std::string& path, PSID users) {
 
 // The progress window: a caption and a bar, advanced once per key.
 class ProgressWindow {
-public:
+  public:
     explicit ProgressWindow(int steps) {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
@@ -119,7 +119,7 @@ public:
         Pump();
     }
 
-private:
+  private:
     static void Pump() {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -35,9 +35,8 @@ long long CpuMs() {
 }
 
 class PrintingUi : public reader::UserInterface {
-public:
-    void ShowMessage(const std::wstring& text, const std::wstring& title,
-                     unsigned style) override {
+  public:
+    void ShowMessage(const std::wstring& text, const std::wstring& title, unsigned style) override {
         Print("BOX " + reader::ToUtf8(title) + "|" + reader::ToUtf8(text) + "|" +
               std::to_string(style));
     }

@@ -12,9 +12,18 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kSeparator(51, '=');
-// One logged run of the frame alone: separator, header, separator, two empty lines.
-const std::string kSection =
-    kSeparator + "\r\nLanvik_2003 version: 2.1.0.41\r\n" + kSeparator + "\r\n\r\n\r\n";
+// One logged run on a machine without Access: separator, header, the search for Access,
+// separator, two empty lines.
+const std::string kSection = kSeparator +
+                             "\r\nLanvik_2003 version: 2.1.0.41\r\n"
+                             ".mdb default: \r\n"
+                             "Start of GetFullAccessLocations\r\n"
+                             "Beginning of GetAccessRuntimeLocation for Access 2003\r\n"
+                             "End of GetAccessRuntimeLocation for Access 2003\r\n"
+                             "\t\tRuntime location not found!\r\n"
+                             "Don't have runtime, so trying full version\r\n" +
+                             kSeparator + "\r\n\r\n\r\n";
+const char kWarningTitle[] = "Lanvik Warning";
 
 std::string Launcher() {
     return e2e::QuoteIfNeeded(e2e::WindowsPath(e2e::Win64Binary("Lanvik_2003.exe")));
@@ -22,7 +31,17 @@ std::string Launcher() {
 
 class LauncherFrame : public ::testing::Test {
   protected:
-    void SetUp() override { fs::remove(log_); }
+    void SetUp() override {
+        fs::remove(log_);
+        // No Access on this machine, whatever other scenarios installed.
+        for (const char* key :
+             {"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Components",
+              "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData",
+              "HKCR\\Access.Application.8", "HKCR\\Access.Application.9",
+              "HKCR\\Access.Application.10", "HKCR\\Access.Application.11",
+              "HKCR\\Access.Application.12", "HKCR\\.mdb"})
+            e2e::RegDeleteKey(key);
+    }
     void TearDown() override { fs::remove(log_); }
 
     e2e::ScenarioResult Run(const std::string& arguments) {
@@ -55,9 +74,10 @@ TEST_F(LauncherFrame, WithoutArgumentsShowsOnlyTheInvalidCommandLineBox) {
 
 TEST_F(LauncherFrame, LoggingWritesOneClosedSection) {
     const char* const command_lines[] = {
-        " -LOGGING", " -logging", " -LOGGING \"C:\\Program Files\\App\\app.mdb\" /runtime",
+        " -LOGGING",
+        " -logging",
+        " -LOGGING \"C:\\Program Files\\App\\app.mdb\" /runtime",
         " -WAIT=100 -LOGGING -MIN",
-        // Without a box the section is the same when the box path is taken with logging on.
     };
     for (const char* arguments : command_lines) {
         SCOPED_TRACE(arguments);
@@ -65,7 +85,8 @@ TEST_F(LauncherFrame, LoggingWritesOneClosedSection) {
         e2e::ScenarioResult result = Run(arguments);
         ASSERT_FALSE(result.timed_out);
         EXPECT_EQ(result.exit_code, 0);
-        EXPECT_TRUE(result.dialogs.empty());
+        ASSERT_EQ(result.dialogs.size(), 1u);
+        EXPECT_EQ(result.dialogs[0].title, kWarningTitle);
         ASSERT_TRUE(fs::exists(log_));
         EXPECT_EQ(e2e::ReadFile(log_), kSection);
     }
@@ -84,15 +105,16 @@ TEST_F(LauncherFrame, LoggingAppendsAfterTheExistingLog) {
 TEST_F(LauncherFrame, ExitsWithZeroOnEveryPath) {
     struct Case {
         const char* arguments;
-        size_t boxes;
+        const char* box;  // title of the one box shown, or null
         bool log;
     };
     const Case cases[] = {
-        {"", 1, false},                // the "Invalid Command line" box
-        {" C:\\db.mdb /x", 0, false},  // handed over to the launch
-        {" -UNKNOWN", 0, false},       // an option of no meaning
-        {" -WAIT -NORMAL", 0, false},  // a malformed option value
-        {" -LOGGING", 0, true},
+        {"", "Lanvik", false},                     // the "Invalid Command line" box
+        {" C:\\db.mdb /x", kWarningTitle, false},  // the launch finds no Access
+        {" -UNKNOWN", kWarningTitle, false},       // an option of no meaning
+        {" -WAIT -NORMAL", kWarningTitle, false},  // a malformed option value
+        {" -LOGGING", kWarningTitle, true},
+        {" -CAPTURE", nullptr, false},  // a maintenance mode starts nothing and asks nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -100,7 +122,10 @@ TEST_F(LauncherFrame, ExitsWithZeroOnEveryPath) {
         e2e::ScenarioResult result = Run(c.arguments);
         ASSERT_FALSE(result.timed_out);
         EXPECT_EQ(result.exit_code, 0);
-        EXPECT_EQ(result.dialogs.size(), c.boxes);
+        ASSERT_EQ(result.dialogs.size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(result.dialogs[0].title, c.box);
+        }
         EXPECT_EQ(fs::exists(log_), c.log);
     }
 }

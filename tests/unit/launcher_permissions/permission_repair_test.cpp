@@ -16,7 +16,7 @@ const char kPath[] = "C:\\Users\\user\\AppData\\Local\\Temp\\LanvikPermissions.e
 const std::string kProgram = std::string("MZ\x90\0repair program", 19);
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
         shown.push_back({text, title, style});
         return answer;
@@ -31,7 +31,7 @@ public:
 };
 
 class PermissionRepairTest : public ::testing::Test {
-protected:
+  protected:
     PermissionRepairTest() { resources.resources[{133, "BIN"}] = kProgram; }
 
     MemorySystem system;

@@ -19,7 +19,7 @@ const char kOfficeKey[] = "SOFTWARE\\Microsoft\\Office\\Common";
 const char kFile[] = "C:\\Users\\user\\AppData\\Local\\Temp\\~QDReg.dat";
 
 class SnapshotTest : public ::testing::Test {
-protected:
+  protected:
     RegistrySnapshot NewSnapshot(bool fileMode) {
         RegistrySnapshot snapshot(registry, system, files);
         snapshot.fileMode = fileMode;
