@@ -64,6 +64,8 @@ void MemorySerialLine::SetOutBufferSize(std::int16_t bytes) {
 }
 void MemorySerialLine::SetRThreshold(std::int16_t bytes) {
     calls.push_back("RThreshold=" + std::to_string(bytes));
+    if (bytes < 0) throw SerialError(kErrInvalidPropertyValue);
+    rThreshold_ = bytes;
 }
 void MemorySerialLine::SetSThreshold(std::int16_t bytes) {
     calls.push_back("SThreshold=" + std::to_string(bytes));
@@ -126,6 +128,8 @@ void MemorySerialLine::PostEvent(std::int16_t event) {
 }
 
 void MemorySerialLine::Notify(std::int16_t event) {
+    // As the control: with RThreshold 0 arriving bytes wait in the buffer without an event.
+    if (event == kCommEventReceive && rThreshold_ == 0) return;
     commEvent_ = event;
     if (onComm_) onComm_();
 }

@@ -97,6 +97,7 @@ class MemorySerialLine : public SerialLine {
     MemoryMessageLoop& loop_;
     std::function<void()> onComm_;
     std::int16_t commEvent_ = 0;
+    std::int16_t rThreshold_ = 0;
     std::uint64_t openCount_ = 0;  // notifications of an earlier opening are dropped
 };
 

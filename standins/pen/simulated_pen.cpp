@@ -69,6 +69,15 @@ int SimulatedPen::Requests() const {
     return static_cast<int>(std::count(received.begin(), received.end(), 'c'));
 }
 
+void SimulatedPen::WriteAll(std::string_view bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = write(master_, bytes.data() + sent, bytes.size() - sent);
+        if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+        if (n > 0) sent += static_cast<std::size_t>(n);
+    }
+}
+
 void SimulatedPen::Run() {
     char buffer[256];
     while (!stop_) {
@@ -77,6 +86,14 @@ void SimulatedPen::Run() {
         if (ready <= 0 || !(fd.revents & POLLIN)) continue;
         const ssize_t got = read(master_, buffer, sizeof buffer);
         if (got <= 0) continue;
+        if (echo_) {
+            {
+                std::lock_guard lock(mutex_);
+                received_.append(buffer, static_cast<std::size_t>(got));
+            }
+            WriteAll(std::string_view(buffer, static_cast<std::size_t>(got)));
+            continue;
+        }
         for (ssize_t i = 0; i < got; ++i) {
             Answer answer;
             {
@@ -88,12 +105,7 @@ void SimulatedPen::Run() {
             }
             for (const auto& piece : answer.pieces) {
                 if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
-                std::size_t sent = 0;
-                while (sent < piece.size()) {
-                    const ssize_t n = write(master_, piece.data() + sent, piece.size() - sent);
-                    if (n < 0 && errno != EINTR && errno != EAGAIN) break;
-                    if (n > 0) sent += static_cast<std::size_t>(n);
-                }
+                WriteAll(piece);
             }
         }
     }

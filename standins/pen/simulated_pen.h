@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -36,6 +37,10 @@ class SimulatedPen {
     void AddRecordInPieces(const std::string& record, std::size_t size,
                            std::chrono::milliseconds delay);
 
+    // Before Start: every byte received is sent straight back, and the script is not used (a
+    // loop-back plug, for tests of the serial line itself).
+    void EchoEverything() { echo_ = true; }
+
     void Start();
     void Stop();
 
@@ -44,6 +49,7 @@ class SimulatedPen {
 
   private:
     void Run();
+    void WriteAll(std::string_view bytes);
 
     int master_ = -1;
     int terminal_ = -1;  // kept open so the line stays up between the reader's openings
@@ -52,6 +58,7 @@ class SimulatedPen {
     std::deque<Answer> script_;
     std::string received_;
     std::atomic<bool> stop_{false};
+    bool echo_ = false;
     std::thread thread_;
 };
 

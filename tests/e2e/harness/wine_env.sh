@@ -104,7 +104,15 @@ up() {
   fi
 
   # One server for the whole run: without it every wine call starts (and waits for) its own.
-  setsid "$wineserver" -f -p </dev/null >"$dir/wineserver.log" 2>&1 &
+  # The server opens every file and device for the programs. Run by root it would bypass file
+  # permissions, so a device made unreadable (chmod 000) would still open; without those two
+  # capabilities it fails with access denied, as a port held by another program does on Windows.
+  local server=("$wineserver" -f -p)
+  if [ "$(id -u)" = 0 ]; then
+    command -v setpriv >/dev/null || { echo "wine_env: setpriv is missing (util-linux)" >&2; exit 1; }
+    server=(setpriv --bounding-set=-dac_override,-dac_read_search "${server[@]}")
+  fi
+  setsid "${server[@]}" </dev/null >"$dir/wineserver.log" 2>&1 &
   local server_pid=$!
   echo "KIT_WINESERVER_PID=$server_pid" >>"$state"
   wait_for_server

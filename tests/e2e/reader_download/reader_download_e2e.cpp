@@ -2,11 +2,14 @@
 // Porta and DbPath and calls Scarica, the user sees these boxes and the table holds these rows.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/harness.h"
@@ -89,20 +92,15 @@ class ReaderDownload : public testing::Test {
         return rows;
     }
 
-    // Runs a script that creates one object and calls Scarica `downloads` times, echoing the
-    // seconds each call took; the boxes are answered with OK.
-    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
-                                     int boxes) {
+    // Runs a script that creates one object on port `port`, then runs `calls`; the boxes are
+    // answered with OK.
+    e2e::ScenarioResult RunScript(const Build& build, standins::SimulatedPen& pen, int port,
+                                  const std::string& calls, int boxes) {
         e2e::LinkComPort(kPort, pen.TerminalPath());
         pen.Start();
-        std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
-                             "o.Porta = " + std::to_string(kPort) + "\r\n" + "o.DbPath = \"" +
-                             e2e::WindowsPath(dbUnix_) + "\"\r\n";
-        for (int i = 0; i < downloads; ++i) {
-            script +=
-                "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * "
-                "1000)\r\n";
-        }
+        const std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
+                                   "o.Porta = " + std::to_string(port) + "\r\n" + "o.DbPath = \"" +
+                                   e2e::WindowsPath(dbUnix_) + "\"\r\n" + calls;
         e2e::WriteFile(temp_.unix / "scarica.vbs", script);
         e2e::Scenario scenario;
         scenario.command_line =
@@ -115,6 +113,17 @@ class ReaderDownload : public testing::Test {
         EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
         return result;
     }
+
+    // Calls Scarica `downloads` times on one object, echoing the milliseconds each call took.
+    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
+                                     int boxes) {
+        std::string calls;
+        for (int i = 0; i < downloads; ++i) calls += kTimedScarica;
+        return RunScript(build, pen, kPort, calls, boxes);
+    }
+
+    static constexpr const char* kTimedScarica =
+        "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * 1000)\r\n";
 
     e2e::Folder temp_;
     std::filesystem::path dbUnix_;
@@ -197,6 +206,110 @@ TEST_F(ReaderDownload, SilentPenShowsTheTimeOutAndTheNextDownloadWorks) {
     const int elapsedMs = std::stoi(result.out.substr(at + 8));
     EXPECT_GE(elapsedMs, 1500);
     EXPECT_LE(elapsedMs, 2500 + 4000);
+}
+
+// While the terminal denies every access, the wineserver (run without the root capabilities that
+// bypass file permissions) cannot open it: the open fails with access denied, which is what
+// Windows answers for a port that another program holds.
+class TerminalHeld {
+  public:
+    explicit TerminalHeld(std::filesystem::path terminal) : terminal_(std::move(terminal)) {
+        struct stat info {};
+        if (stat(terminal_.c_str(), &info) != 0)
+            throw std::runtime_error("no " + terminal_.string());
+        mode_ = info.st_mode & 07777;
+        chmod(terminal_.c_str(), 0);
+    }
+    ~TerminalHeld() { Release(); }
+    TerminalHeld(const TerminalHeld&) = delete;
+    TerminalHeld& operator=(const TerminalHeld&) = delete;
+    void Release() {
+        if (held_) chmod(terminal_.c_str(), mode_);
+        held_ = false;
+    }
+
+  private:
+    std::filesystem::path terminal_;
+    mode_t mode_ = 0600;
+    bool held_ = true;
+};
+
+TEST_F(ReaderDownload, PortHeldByAnotherProgramShows8005AndTheNextDownloadWorks) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("A1;1;1;1");
+    pen.AddRecord("EMPTY");
+    TerminalHeld held(pen.TerminalPath());
+    const std::filesystem::path seen = temp_.unix / "busy_seen.flag";
+    const std::filesystem::path freed = temp_.unix / "port_free.flag";
+    std::filesystem::remove(seen);
+    std::filesystem::remove(freed);
+    // The script tells when its first call has returned, and waits (at most 20 s) until the
+    // port is free before its second call on the same object.
+    const std::string calls =
+        "o.Scarica\r\n"
+        "Set fs = CreateObject(\"Scripting.FileSystemObject\")\r\n"
+        "fs.CreateTextFile(\"" +
+        temp_.windows +
+        "\\busy_seen.flag\").Close\r\n"
+        "t = Timer\r\n"
+        "Do While Not fs.FileExists(\"" +
+        temp_.windows +
+        "\\port_free.flag\") And Timer - t < 20\r\n"
+        "Loop\r\n"
+        "o.Scarica\r\n"
+        "WScript.Echo \"done\"\r\n";
+    std::thread freeing([&] {
+        const auto deadline = std::chrono::steady_clock::now() + 40s;
+        while (!std::filesystem::exists(seen) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+        }
+        held.Release();
+        e2e::WriteFile(freed, "");
+    });
+
+    const e2e::ScenarioResult result = RunScript(kMurello11500, pen, kPort, calls, 1);
+    freeing.join();
+
+    ASSERT_EQ(result.dialogs.size(), 1u) << result.out << result.err;
+    EXPECT_EQ(result.dialogs[0].title, "Errore n. 8005");
+    EXPECT_EQ(result.dialogs[0].text,
+              "La porta selezionata risulta gi\xC3\xA0 aperta da un altro programma.");
+    EXPECT_EQ(result.dialogs[0].icon_kind, "error");
+    EXPECT_EQ(result.dialogs[0].buttons, std::vector<std::string>{"OK"});
+    EXPECT_NE(result.out.find("done"), std::string::npos) << result.out << result.err;
+    // Nothing reached the pen while the port was held; then one download ran in full.
+    EXPECT_EQ(pen.Received(), "cc");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"'A1',1,1,1.0"});
+    std::filesystem::remove(seen);
+    std::filesystem::remove(freed);
+}
+
+// Porta 0, and a port number that leads to no device, are refused by the serial line with its
+// own error, shown by the trap with its number and description; the object stays usable.
+TEST_F(ReaderDownload, PortErrorsShowTheSerialLinesNumberAndDescription) {
+    Registered registered(kMurello11500);
+    standins::SimulatedPen pen;
+    pen.AddRecord("A1;1;1;1");
+    pen.AddRecord("EMPTY");
+    constexpr int kMissingPort = 42;
+    e2e::UnlinkComPort(kMissingPort);
+    const std::string calls = "o.Scarica\r\no.Porta = " + std::to_string(kMissingPort) +
+                              "\r\no.Scarica\r\no.Porta = " + std::to_string(kPort) +
+                              "\r\no.Scarica\r\n";
+
+    const e2e::ScenarioResult result = RunScript(kMurello11500, pen, 0, calls, 2);
+
+    ASSERT_EQ(result.dialogs.size(), 2u) << result.out << result.err;
+    for (const e2e::Dialog& dialog : result.dialogs) {
+        SCOPED_TRACE(dialog.title);
+        EXPECT_EQ(dialog.title, "Errore n. 8002");
+        EXPECT_EQ(dialog.text, "Invalid Port Number");
+        EXPECT_EQ(dialog.icon_kind, "error");
+        EXPECT_EQ(dialog.buttons, std::vector<std::string>{"OK"});
+    }
+    EXPECT_EQ(pen.Received(), "cc");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"'A1',1,1,1.0"});
 }
 
 TEST_F(ReaderDownload, SixteenBitBuildDownloadsToo) {

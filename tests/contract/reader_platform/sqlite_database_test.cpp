@@ -1,8 +1,11 @@
+// The SQLite engine with the Access engine's error numbers: natively against the system library,
+// and in the Windows build (run under Wine) against the amalgamation compiled into the reader.
 #include "core/sqlite_database.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -14,9 +17,13 @@ namespace {
 class SqliteEngineTest : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/reader_sqlite_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
+        static int made = 0;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() /
+            ("reader_sqlite_" + std::to_string(stamp) + "_" + std::to_string(++made));
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        folder_ = folder.string();
         path_ = folder_ + "/app.db";
         Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
             "\"Quantit\xC3\xA0\" REAL, \"Qt\xC3\xA0\" INTEGER, Data TEXT);"

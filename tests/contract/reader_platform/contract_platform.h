@@ -1,0 +1,44 @@
+// What the reader's contract suites run against: natively the in-memory files and serial line,
+// in the Windows build the real ones. Each bench also does what a test needs beyond the
+// interface (making a file, making it read-only, naming the ports).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/file_system.h"
+#include "core/serial_line.h"
+#include "core/user_interface.h"
+
+namespace reader {
+
+class FileSystemBench {
+  public:
+    virtual ~FileSystemBench() = default;
+    virtual FileSystem& Files() = 0;
+    // An existing, empty folder of this bench alone (no trailing "\"), removed afterwards.
+    virtual std::wstring Folder() const = 0;
+    // Writes a file with exactly these bytes.
+    virtual void PutFile(const std::wstring& path, const std::string& bytes) = 0;
+    virtual void SetReadOnly(const std::wstring& path, bool readOnly) = 0;
+};
+std::unique_ptr<FileSystemBench> MakeFileSystemBench();
+
+class SerialBench {
+  public:
+    virtual ~SerialBench() = default;
+    virtual SerialLine& Line() = 0;  // a new line, closed, on this thread
+    virtual MessageLoop& Loop() = 0;
+    virtual MonotonicClock& Clock() = 0;
+    // A port whose device sends back every byte it receives (a loop-back plug).
+    virtual std::int16_t EchoPort() const = 0;
+    // A port that exists but is held by another program.
+    virtual std::int16_t BusyPort() const = 0;
+    // A port number that leads to no device.
+    virtual std::int16_t MissingPort() const = 0;
+};
+// Throws std::runtime_error when the ports are not set up.
+std::unique_ptr<SerialBench> MakeSerialBench();
+
+}  // namespace reader
