@@ -1,20 +1,10 @@
 #include "core/access_launch.h"
 
+#include "core/ascii_text.h"
 #include "discovery/access_locator.h"
 
 namespace lanvik {
-namespace {
-
-char LowerC(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerC(a[i]) != LowerC(b[i])) return false;
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string SecurityLauncherProgram(System& system, const std::string& accessProgram,
                                     const std::string& accessCommandLine) {

@@ -1,22 +1,13 @@
 #include "core/command_line.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "core/ascii_text.h"
+
 namespace lanvik {
 namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // "=" and a double-quoted value; without a closing quote the rest of the text is the value.
 // Leaves the text alone and returns an empty value when it does not start that way.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "registry/registry_access.h"
 
 namespace lanvik {
@@ -28,8 +29,6 @@ constexpr const char* kInstallerComponents =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Components";
 constexpr const char* kRuntimeComponent = "8F287D2F41B64AF4F8AB65C5DD9B2B8A";
 constexpr const char* kRuntimeProduct = "9040C10900063D11C8EF10054038389C";
-
-char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The location recorded in one component key: the run-time product's value, else the key's
 // first value when it is a string. Empty when neither gives a text.
@@ -65,8 +64,7 @@ void GetFullAccessLocations(Registry& registry, LogService& log, AccessLocations
 }
 
 std::string CommandToProgramFolder(std::string_view command) {
-    std::string upper(command);
-    for (char& c : upper) c = UpperC(c);
+    std::string upper = UpperAscii(command);
     std::size_t at = upper.find("\\MSACCESS.EXE");
     if (at == std::string::npos) return upper;
     upper.erase(at);

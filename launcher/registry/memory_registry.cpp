@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/ascii_text.h"
+
 namespace lanvik {
 
 struct MemoryRegistry::Node {
@@ -15,23 +17,13 @@ namespace {
 
 using Node = MemoryRegistry::Node;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = Upper(c);
-    return result;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Upper(x) == Upper(y); });
-}
+bool SameName(std::string_view a, std::string_view b) { return SameIgnoringCase(a, b); }
 
 // Windows keeps subkeys sorted by their upper-cased names.
 bool SortsBefore(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(Upper(x)) < static_cast<unsigned char>(Upper(y));
+        return static_cast<unsigned char>(ToUpperAscii(x)) <
+               static_cast<unsigned char>(ToUpperAscii(y));
     });
 }
 
@@ -104,7 +96,7 @@ std::string CanonicalPath(RootKey root, std::string_view path) {
     }
     if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
     if (path.empty()) return prefix;
-    return prefix + "\\" + UpperCase(path);
+    return prefix + "\\" + UpperAscii(path);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/command_line.h"
 #include "registry/registry_access.h"
 
@@ -52,21 +53,6 @@ constexpr VersionTexts kVersions[] = {
 };
 
 const VersionTexts& TextsOf(int version) { return version == 2007 ? kVersions[1] : kVersions[0]; }
-
-char LowerC(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = LowerC(c);
-    return lower;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerC(a[i]) != LowerC(b[i])) return false;
-    return true;
-}
 
 std::string WithTrailingBackslash(std::string text) {
     if (text.empty() || text.back() != '\\') text += '\\';
@@ -139,7 +125,7 @@ void TrustDatabaseFolders(const LaunchPlatform& platform, const LaunchState& sta
     if (!folder.empty()) AddTrustedLocation(platform.registry, platform.guids, folder);
     const std::string& access2007 = state.locations.access2007;
     if (FileExists(platform.system, access2007 + "\\Utility.accda"))
-        AddTrustedLocation(platform.registry, platform.guids, Lower(access2007));
+        AddTrustedLocation(platform.registry, platform.guids, LowerAscii(access2007));
 }
 
 }  // namespace
@@ -209,7 +195,7 @@ void AddTrustedLocation(Registry& registry, Guids& guids, const std::string& fol
 }
 
 std::string DatabasePathFromCommandLine(System& system, std::string_view commandLine) {
-    const std::string copy = TrimLeadingSpaces(Lower(commandLine));
+    const std::string copy = TrimLeadingSpaces(LowerAscii(commandLine));
     for (const char* extension : kDatabaseExtensions) {
         const std::size_t at = copy.find(extension);
         if (at == std::string::npos || at == 0) continue;
