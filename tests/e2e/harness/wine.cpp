@@ -1,6 +1,7 @@
 // The test run's Wine environment, the binaries under test and paths inside the prefix.
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -67,6 +68,19 @@ ProcessResult RunWine(const std::vector<std::string>& args, const ProcessOptions
     with_env.env = WineVariables();
     with_env.env.insert(with_env.env.end(), options.env.begin(), options.env.end());
     return RunProcess(argv, with_env);
+}
+
+ProcessResult Regsvr32(const std::string& dll, bool unregister) {
+    std::vector<std::string> command = {"regsvr32", "/s"};
+    if (unregister) command.push_back("/u");
+    command.push_back(dll);
+    ProcessResult result = RunWine(command);
+    if (!result.timed_out && (result.exit_code < 0 || result.exit_code > 5)) {
+        std::fprintf(stderr, "regsvr32 %s: wine ended with %d (%s), trying once more\n",
+                     dll.c_str(), result.exit_code, result.err.c_str());
+        result = RunWine(command);
+    }
+    return result;
 }
 
 fs::path Win64BinDir() { return KIT_WIN64_BIN_DIR; }

@@ -97,13 +97,10 @@ std::string Install(const Build& build) {
 }
 
 void RunRegsvr32(const std::string& dll, bool unregister) {
-    std::vector<std::string> command = {"regsvr32", "/s"};
-    if (unregister) command.push_back("/u");
-    command.push_back(dll);
-    e2e::ProcessResult result = e2e::RunWine(command);
+    const e2e::ProcessResult result = e2e::Regsvr32(dll, unregister);
     ASSERT_FALSE(result.timed_out);
     ASSERT_EQ(result.exit_code, 0)
-        << (unregister ? "unregistration of " : "registration of ") << dll;
+        << (unregister ? "unregistration of " : "registration of ") << dll << ": " << result.err;
 }
 
 // Registers the build for the length of one test.

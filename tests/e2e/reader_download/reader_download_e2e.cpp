@@ -35,20 +35,17 @@ class Registered {
   public:
     explicit Registered(const Build& build)
         : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
-        Regsvr32({});
+        Regsvr32(false);
     }
-    ~Registered() { Regsvr32({"/u"}); }
+    ~Registered() { Regsvr32(true); }
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
 
   private:
-    void Regsvr32(std::vector<std::string> extra) {
-        std::vector<std::string> command = {"regsvr32", "/s"};
-        command.insert(command.end(), extra.begin(), extra.end());
-        command.push_back(dll_);
-        const e2e::ProcessResult result = e2e::RunWine(command);
+    void Regsvr32(bool unregister) {
+        const e2e::ProcessResult result = e2e::Regsvr32(dll_, unregister);
         EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_;
+        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
     }
     std::string dll_;
 };

@@ -62,6 +62,11 @@ std::vector<std::string> WineVariables();
 // Runs `wine64 args...` (args[0]: a Unix path of an .exe or a Windows program name).
 ProcessResult RunWine(const std::vector<std::string>& args, const ProcessOptions& options = {});
 
+// `regsvr32 /s [/u] dll` (dll: a Windows path). regsvr32's own exit codes are 0 to 5; any other
+// code means Wine did not get as far as running it (seen, rarely, as 127 right after another
+// COM program ended), so that one case is tried once more.
+ProcessResult Regsvr32(const std::string& dll, bool unregister = false);
+
 // ---------------------------------------------------------------------------------------------
 // Binaries
 
