@@ -195,6 +195,8 @@ class Win32TerminalControl : public TerminalControl {
 }  // namespace
 
 std::unique_ptr<TerminalControl> Win32TerminalControls::CreateControl() {
+    // The form's window exists before the control that is placed on it.
+    const HWND window = formWindow_();
     CLSID clsid{};
     kit::ComPtr<IDispatch> control;
     if (FAILED(CLSIDFromProgID(kProgId, &clsid)) ||
@@ -202,7 +204,7 @@ std::unique_ptr<TerminalControl> Win32TerminalControls::CreateControl() {
                                 control.put_void()))) {
         throw CantCreateObjectError();
     }
-    return std::make_unique<Win32TerminalControl>(std::move(control), formWindow_());
+    return std::make_unique<Win32TerminalControl>(std::move(control), window);
 }
 
 }  // namespace reader
