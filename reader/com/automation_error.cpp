@@ -27,9 +27,8 @@ HRESULT RaiseAutomationError(std::int32_t number, const std::wstring& descriptio
 
 HRESULT RaiseNotAvailableYet(const wchar_t* member, REFIID iid) {
     return RaiseAutomationError(
-        445,
-        std::wstring(L"Object doesn't support this action: ") + member + L" is not available yet",
-        iid);
+        kErrActionNotSupported,
+        ErrorText(kErrActionNotSupported) + L": " + member + L" is not available yet", iid);
 }
 
 }  // namespace reader::com

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader::com {
 
@@ -31,9 +31,11 @@ HRESULT CallLogic(REFIID iid, Call&& call) noexcept {
     } catch (const reader::RaisedError& error) {
         return RaiseAutomationError(error.number, error.description, iid);
     } catch (const std::bad_alloc&) {
-        return RaiseAutomationError(7, L"Out of memory", iid);
+        return RaiseAutomationError(reader::kErrOutOfMemory,
+                                    reader::ErrorText(reader::kErrOutOfMemory), iid);
     } catch (...) {
-        return RaiseAutomationError(51, L"Internal error", iid);
+        return RaiseAutomationError(reader::kErrInternalError,
+                                    reader::ErrorText(reader::kErrInternalError), iid);
     }
 }
 

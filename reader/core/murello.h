@@ -6,15 +6,9 @@
 #include <memory>
 #include <string>
 
-namespace reader {
+#include "core/errors.h"
 
-// An error that a method raises to its caller. The COM shell turns it into an Automation error
-// with HRESULT 0x800A0000 + number, so that VBA/VBScript see Err.Number = number and
-// Err.Description = description.
-struct RaisedError {
-    std::int32_t number;
-    std::wstring description;
-};
+namespace reader {
 
 class Murello {
   public:

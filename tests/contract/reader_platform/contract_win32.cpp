@@ -6,9 +6,9 @@
 #include <string>
 
 #include "contract_platform.h"
-#include "core/win32_file_system.h"
-#include "core/win32_serial_line.h"
-#include "core/win32_user_interface.h"
+#include "platform/files/win32_file_system.h"
+#include "platform/serial/win32_serial_line.h"
+#include "platform/ui/win32_user_interface.h"
 
 namespace reader {
 namespace {

@@ -1,6 +1,6 @@
 // The SQLite engine with the Access engine's error numbers: natively against the system library,
 // and in the Windows build (run under Wine) against the amalgamation compiled into the reader.
-#include "core/sqlite_database.h"
+#include "platform/database/sqlite_database.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

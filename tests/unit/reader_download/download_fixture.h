@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "core/memory_serial_line.h"
-#include "core/memory_user_interface.h"
-#include "core/murello_object.h"
-#include "core/sqlite_database.h"
+#include "platform/serial/memory_serial_line.h"
+#include "platform/ui/memory_user_interface.h"
+#include "core/reader_object.h"
+#include "platform/database/sqlite_database.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -39,7 +39,7 @@ class DownloadFixture : public testing::Test {
         services.ui = ui;
         services.messages = loop;
         services.clock = loop;
-        object = std::make_unique<MurelloObject>(std::move(services));
+        object = std::make_unique<ReaderObject>(std::move(services));
         object->Porta = 3;
         object->DbPath = FromUtf8(dbPath_);
     }
@@ -86,7 +86,7 @@ class DownloadFixture : public testing::Test {
     std::shared_ptr<MemoryMessageLoop> loop;
     MemorySerialLine* line = nullptr;
     std::shared_ptr<MemoryUserInterface> ui;
-    std::unique_ptr<MurelloObject> object;
+    std::unique_ptr<ReaderObject> object;
 };
 
 }  // namespace reader

@@ -15,7 +15,7 @@ TEST_F(RecordAssembly, NewObjectConfiguresTheLineInOrderAndStartsEmpty) {
                                         "RTSEnable=False", "DTREnable=False"}));
     EXPECT_FALSE(line->PortOpen());
 
-    MurelloObject fresh([&] {
+    ReaderObject fresh([&] {
         ReaderServices services;
         services.serial = std::make_unique<MemorySerialLine>(*loop);
         return services;

@@ -1,4 +1,4 @@
-#include "core/memory_file_system.h"
+#include "platform/files/memory_file_system.h"
 
 namespace reader {
 namespace {
@@ -44,8 +44,8 @@ bool MemoryFileSystem::FolderExists(const std::wstring& path) {
 }
 
 void MemoryFileSystem::CreateFolder(const std::wstring& path) {
-    if (FolderExists(path) || files.contains(path)) throw FileSystemError(kErrFileAlreadyExists);
-    if (!FolderExists(ParentOf(path))) throw FileSystemError(kErrPathNotFound);
+    if (FolderExists(path) || files.contains(path)) throw ReaderError(kErrFileAlreadyExists);
+    if (!FolderExists(ParentOf(path))) throw ReaderError(kErrPathNotFound);
     folders.insert(path);
 }
 
@@ -53,18 +53,18 @@ bool MemoryFileSystem::FileExists(const std::wstring& path) { return files.conta
 
 void MemoryFileSystem::DeleteFile(const std::wstring& path) {
     if (!files.contains(path)) throw MissingFileError(path);
-    if (readOnly.contains(path)) throw FileSystemError(kErrPermissionDenied);
+    if (readOnly.contains(path)) throw ReaderError(kErrPermissionDenied);
     files.erase(path);
 }
 
 void MemoryFileSystem::MoveFile(const std::wstring& from, const std::wstring& to) {
     auto source = files.find(from);
     if (source == files.end()) throw MissingFileError(from);
-    if (!FolderKnown(ParentOf(to))) throw FileSystemError(kErrPathNotFound);
+    if (!FolderKnown(ParentOf(to))) throw ReaderError(kErrPathNotFound);
     // A new spelling of the same name only renames.
     const bool sameFile = !PathLess{}(from, to) && !PathLess{}(to, from);
     if (!sameFile && (files.contains(to) || folders.contains(to))) {
-        throw FileSystemError(kErrFileAlreadyExists);
+        throw ReaderError(kErrFileAlreadyExists);
     }
     std::string bytes = std::move(source->second);
     files.erase(source);
@@ -82,7 +82,7 @@ bool MemoryFileSystem::FolderKnown(const std::wstring& folder) {
 }
 
 RaisedError MemoryFileSystem::MissingFileError(const std::wstring& path) {
-    return FileSystemError(FolderKnown(ParentOf(path)) ? kErrFileNotFound : kErrPathNotFound);
+    return ReaderError(FolderKnown(ParentOf(path)) ? kErrFileNotFound : kErrPathNotFound);
 }
 
 std::unique_ptr<TextReader> MemoryFileSystem::OpenTextFile(const std::wstring& path) {

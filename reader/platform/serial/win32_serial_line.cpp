@@ -1,4 +1,4 @@
-#include "core/win32_serial_line.h"
+#include "platform/serial/win32_serial_line.h"
 
 #include <windows.h>
 
@@ -115,12 +115,16 @@ class Win32SerialLine : public SerialLine {
         // registered after the component is unloaded.
         window_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       nullptr, nullptr));
-        if (!window_) throw SerialError(kErrHardwareNotAvailable);
+        if (!window_) {
+            throw ReaderError(kErrHardwareNotAvailable, GetLastError(),
+                              L"CreateWindowExW (notification window)");
+        }
         SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         previousProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
         stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!stopEvent_) throw SerialError(kErrHardwareNotAvailable);
+        if (!stopEvent_)
+            throw ReaderError(kErrHardwareNotAvailable, GetLastError(), L"CreateEventW");
     }
 
     ~Win32SerialLine() override {
@@ -133,8 +137,8 @@ class Win32SerialLine : public SerialLine {
     }
 
     void SetCommPort(std::int16_t port) override {
-        if (port_) throw SerialError(kErrPortOpen);
-        if (port < 1 || port > 255) throw SerialError(kErrPortInvalid);
+        if (port_) throw ReaderError(kErrPortOpen);
+        if (port < 1 || port > 255) throw ReaderError(kErrPortInvalid);
         commPort_ = port;
     }
     std::int16_t CommPort() const override { return commPort_; }
@@ -144,41 +148,41 @@ class Win32SerialLine : public SerialLine {
             Close();
             return;
         }
-        if (port_) throw SerialError(kErrPortAlreadyOpen);
+        if (port_) throw ReaderError(kErrPortAlreadyOpen);
         Open();
     }
     bool PortOpen() const override { return static_cast<bool>(port_); }
 
     void SetSettings(std::string_view settings) override {
         LineSettings parsed;
-        if (!ParseSettings(settings, parsed)) throw SerialError(kErrInvalidPropertyValue);
+        if (!ParseSettings(settings, parsed)) throw ReaderError(kErrInvalidPropertyValue);
         settings_ = parsed;
         ApplyIfOpen();
     }
     void SetHandshaking(std::int16_t mode) override {
-        if (mode < 0 || mode > 3) throw SerialError(kErrInvalidPropertyValue);
+        if (mode < 0 || mode > 3) throw ReaderError(kErrInvalidPropertyValue);
         handshaking_ = mode;
         ApplyIfOpen();
     }
     void SetInBufferSize(std::int16_t bytes) override {
-        if (port_) throw SerialError(kErrPortOpen);
-        if (bytes <= 0) throw SerialError(kErrInvalidPropertyValue);
+        if (port_) throw ReaderError(kErrPortOpen);
+        if (bytes <= 0) throw ReaderError(kErrInvalidPropertyValue);
         inBufferSize_ = bytes;
     }
     void SetOutBufferSize(std::int16_t bytes) override {
-        if (port_) throw SerialError(kErrPortOpen);
-        if (bytes <= 0) throw SerialError(kErrInvalidPropertyValue);
+        if (port_) throw ReaderError(kErrPortOpen);
+        if (bytes <= 0) throw ReaderError(kErrInvalidPropertyValue);
         outBufferSize_ = bytes;
     }
     void SetRThreshold(std::int16_t bytes) override {
-        if (bytes < 0) throw SerialError(kErrInvalidPropertyValue);
+        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
         rThreshold_ = bytes;
     }
     void SetSThreshold(std::int16_t bytes) override {
-        if (bytes < 0) throw SerialError(kErrInvalidPropertyValue);
+        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
     }
     void SetInputLen(std::int16_t bytes) override {
-        if (bytes < 0) throw SerialError(kErrInvalidPropertyValue);
+        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
         inputLen_ = bytes;
     }
     void SetEOFEnable(bool enable) override { eofEnable_ = enable; }
@@ -196,27 +200,30 @@ class Win32SerialLine : public SerialLine {
     }
 
     void Output(std::string_view bytes) override {
-        if (!port_) throw SerialError(kErrPortNotOpen);
+        if (!port_) throw ReaderError(kErrPortNotOpen);
         if (bytes.empty()) return;
         OVERLAPPED overlapped{};
         kit::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!done) throw SerialError(kErrHardwareNotAvailable);
+        if (!done) throw ReaderError(kErrHardwareNotAvailable, GetLastError(), L"CreateEventW");
         overlapped.hEvent = done.get();
         DWORD written = 0;
         if (!WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                        &overlapped)) {
-            if (GetLastError() != ERROR_IO_PENDING) throw SerialError(kErrHardwareNotAvailable);
+            if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
+                throw ReaderError(kErrHardwareNotAvailable, error, L"WriteFile " + PortName());
+            }
             if (WaitForSingleObject(done.get(), kWriteTimeoutMs) != WAIT_OBJECT_0) {
                 CancelIo(port_.get());
             }
             if (!GetOverlappedResult(port_.get(), &overlapped, &written, TRUE)) {
-                throw SerialError(kErrHardwareNotAvailable);
+                throw ReaderError(kErrHardwareNotAvailable, GetLastError(),
+                                  L"WriteFile " + PortName());
             }
         }
     }
 
     std::string Input() override {
-        if (!port_) throw SerialError(kErrPortNotOpen);
+        if (!port_) throw ReaderError(kErrPortNotOpen);
         Lock lock(section_);
         const std::size_t take =
             inputLen_ == 0 ? received_.size()
@@ -301,32 +308,41 @@ class Win32SerialLine : public SerialLine {
     }
 
     void Open() {
-        const std::wstring name = L"\\\\.\\COM" + std::to_wstring(commPort_);
+        const std::wstring name = PortName();
         kit::UniqueFileHandle port(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                                nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
                                                nullptr));
         if (!port) {
-            switch (GetLastError()) {
+            const DWORD error = GetLastError();
+            std::int32_t number = kErrHardwareNotAvailable;
+            switch (error) {
                 case ERROR_ACCESS_DENIED:
                 case ERROR_SHARING_VIOLATION:
                 case ERROR_BUSY:
-                    throw SerialError(kErrPortAlreadyOpen);
+                    number = kErrPortAlreadyOpen;
+                    break;
                 case ERROR_FILE_NOT_FOUND:
                 case ERROR_PATH_NOT_FOUND:
                 case ERROR_INVALID_NAME:
                 case ERROR_BAD_UNIT:
-                    throw SerialError(kErrPortInvalid);
+                    number = kErrPortInvalid;
+                    break;
                 default:
-                    throw SerialError(kErrHardwareNotAvailable);
+                    break;
             }
+            throw ReaderError(number, error, L"CreateFileW " + name);
         }
         SetupComm(port.get(), static_cast<DWORD>(inBufferSize_),
                   static_cast<DWORD>(outBufferSize_));
-        if (!ApplyLineState(port.get())) throw SerialError(kErrSetCommStateFailed);
+        if (!ApplyLineState(port.get())) {
+            throw ReaderError(kErrSetCommStateFailed, GetLastError(), L"SetCommState " + name);
+        }
         COMMTIMEOUTS timeouts{};
         timeouts.ReadIntervalTimeout = kQuietIntervalMs;
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
-        if (!SetCommTimeouts(port.get(), &timeouts)) throw SerialError(kErrSetCommStateFailed);
+        if (!SetCommTimeouts(port.get(), &timeouts)) {
+            throw ReaderError(kErrSetCommStateFailed, GetLastError(), L"SetCommTimeouts " + name);
+        }
         PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
 
         {
@@ -340,8 +356,9 @@ class Win32SerialLine : public SerialLine {
         port_ = std::move(port.handle);
         reader_.reset(CreateThread(nullptr, 0, &ReaderMain, this, 0, nullptr));
         if (!reader_) {
+            const DWORD error = GetLastError();
             port_.reset();
-            throw SerialError(kErrHardwareNotAvailable);
+            throw ReaderError(kErrHardwareNotAvailable, error, L"CreateThread (serial reader)");
         }
     }
 
@@ -358,8 +375,13 @@ class Win32SerialLine : public SerialLine {
     }
 
     void ApplyIfOpen() {
-        if (port_ && !ApplyLineState(port_.get())) throw SerialError(kErrSetCommStateFailed);
+        if (port_ && !ApplyLineState(port_.get())) {
+            throw ReaderError(kErrSetCommStateFailed, GetLastError(),
+                              L"SetCommState " + PortName());
+        }
     }
+
+    std::wstring PortName() const { return L"\\\\.\\COM" + std::to_wstring(commPort_); }
 
     bool ApplyLineState(HANDLE port) {
         DCB dcb{};

@@ -4,8 +4,7 @@
 #include <string>
 
 #include "core/conversions.h"
-#include "core/murello_object.h"
-#include "core/run_time_error.h"
+#include "core/reader_object.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -37,7 +36,8 @@ bool IsEndMarker(const std::string& record) {
 // fails with "invalid procedure call".
 std::string CutField(std::string& rest) {
     const auto separator = rest.find(';');
-    if (separator == std::string::npos) throw RunTimeError(kErrInvalidArgument);
+    if (separator == std::string::npos)
+        throw ReaderError(kErrInvalidArgument, 0, L"Mid (reading field)");
     std::string field = rest.substr(0, separator);
     rest.erase(0, separator + 1);
     return field;
@@ -57,27 +57,28 @@ nanoseconds RoundToWholeSecond(nanoseconds time) {
 
 }  // namespace
 
-void MurelloObject::Scarica() {
+void ReaderObject::Scarica() {
     UserInterface& ui = *services_.ui;
     try {
         DownloadRecords();
     } catch (const RaisedError& error) {
         ui.Beep();
         if (error.number == kErrPortAlreadyOpen) {
-            ui.ShowMessage(kPortBusyText, L"Errore n. 8005", kBoxIconStop | kBoxOk);
-        } else {
-            ui.ShowMessage(error.description, L"Errore n. " + std::to_wstring(error.number),
+            ui.ShowMessage(kPortBusyText, ErrorBoxTitle(kErrPortAlreadyOpen),
                            kBoxIconStop | kBoxOk);
+        } else {
+            ui.ShowMessage(error.description, ErrorBoxTitle(error.number), kBoxIconStop | kBoxOk);
         }
     } catch (const std::bad_alloc&) {
         ui.Beep();
-        ui.ShowMessage(RunTimeErrorText(kErrOutOfMemory), L"Errore n. 7", kBoxIconStop | kBoxOk);
+        ui.ShowMessage(ErrorText(kErrOutOfMemory), ErrorBoxTitle(kErrOutOfMemory),
+                       kBoxIconStop | kBoxOk);
     }
     // However the download ended, the port is free for the next one.
     ClosePortQuietly();
 }
 
-void MurelloObject::DownloadRecords() {
+void ReaderObject::DownloadRecords() {
     SerialLine& line = *services_.serial;
     line.SetCommPort(LongToInteger(Porta));
     line.SetPortOpen(true);
@@ -99,7 +100,7 @@ void MurelloObject::DownloadRecords() {
     line.SetPortOpen(false);
 }
 
-bool MurelloObject::WaitForRecord() {
+bool ReaderObject::WaitForRecord() {
     const MonotonicClock& clock = *services_.clock;
     const nanoseconds start = RoundToWholeSecond(clock.Now());
     const nanoseconds deadline = start + seconds(2);
@@ -114,7 +115,7 @@ bool MurelloObject::WaitForRecord() {
     return true;
 }
 
-void MurelloObject::InsertReading(Database& db) {
+void ReaderObject::InsertReading(Database& db) {
     std::string rest = ultimoRecord_;
     const std::string article = CutField(rest);
     const std::string subOrder = CutField(rest);

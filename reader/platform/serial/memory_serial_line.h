@@ -1,8 +1,7 @@
-// In-memory serial line and message loop for native tests. The loop is a discrete-event
-// simulation: notifications are posted with the simulated time at which they arrive, waiting
-// advances the simulated clock, so a silent pen times out in no real time. The line answers
-// each "c" written to it with the next scripted response, delivered in pieces, and fails on
-// request like a busy or missing port.
+// In-memory serial line for native tests, on the simulated message loop (its notifications are
+// posted with the simulated time at which they arrive). The line answers each "c" written to it
+// with the next scripted response, delivered in pieces, and fails on request like a busy or
+// missing port.
 #pragma once
 
 #include <chrono>
@@ -13,33 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/serial_line.h"
-#include "core/user_interface.h"
+#include "platform/serial/serial_line.h"
+#include "platform/ui/memory_message_loop.h"
 
 namespace reader {
-
-class MemoryMessageLoop : public MessageLoop, public MonotonicClock {
-  public:
-    void ProcessPendingMessages() override;
-    void WaitForMessage(std::chrono::nanoseconds longest) override;
-    std::chrono::nanoseconds Now() const override { return now; }
-
-    // Runs handler when the simulated time reaches due and the loop processes messages.
-    void Post(std::chrono::nanoseconds due, std::function<void()> handler);
-
-    std::chrono::nanoseconds now{std::chrono::seconds(1000)};
-    int processCalls = 0;
-    int waitCalls = 0;
-
-  private:
-    struct Posted {
-        std::chrono::nanoseconds due;
-        std::uint64_t order;
-        std::function<void()> handler;
-    };
-    std::vector<Posted> posted_;
-    std::uint64_t nextOrder_ = 0;
-};
 
 class MemorySerialLine : public SerialLine {
   public:

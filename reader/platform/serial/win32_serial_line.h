@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/serial_line.h"
+#include "platform/serial/serial_line.h"
 
 namespace reader {
 

@@ -1,7 +1,7 @@
 // Message boxes, the beep, the thread's message loop and the monotonic clock on Windows.
 #pragma once
 
-#include "core/user_interface.h"
+#include "platform/ui/user_interface.h"
 
 namespace reader {
 
@@ -16,6 +16,10 @@ class Win32MessageLoop : public MessageLoop {
     void ProcessPendingMessages() override;
     void WaitForMessage(std::chrono::nanoseconds longest) override;
 };
+
+// Writes one diagnostic line where a debug viewer reads it (OutputDebugStringW); the sink of the
+// error catalogue on Windows.
+void WriteDebugLine(const wchar_t* line);
 
 class Win32Clock : public MonotonicClock {
   public:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/user_interface.h"
+#include "platform/ui/user_interface.h"
 
 namespace reader {
 

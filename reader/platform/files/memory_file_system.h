@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "core/file_system.h"
+#include "platform/files/file_system.h"
 
 namespace reader {
 

@@ -7,17 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader {
-
-enum : std::int32_t {
-    kErrFileNotFound = 53,
-    kErrFileAlreadyExists = 58,
-    kErrPermissionDenied = 70,
-    kErrPathNotFound = 76,
-};
-RaisedError FileSystemError(std::int32_t number);
 
 // A single-byte (Windows-1252) text file read line by line.
 class TextReader {

@@ -1,6 +1,6 @@
 // The serial line the barcode pen is read over: the operations of the platform's serial
 // communications control that the reader relies on, with the same results and error numbers.
-// Every operation raises RaisedError on failure.
+// Every operation raises RaisedError on failure, with the control's numbers (kErrPort..., 380).
 #pragma once
 
 #include <cstdint>
@@ -8,22 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader {
-
-// Error numbers and texts of the serial control.
-enum : std::int32_t {
-    kErrInvalidPropertyValue = 380,
-    kErrPortOpen = 8000,  // operation not valid while the port is open
-    kErrPortInvalid = 8002,
-    kErrPortAlreadyOpen = 8005,
-    kErrHardwareNotAvailable = 8010,
-    kErrSetCommStateFailed = 8015,
-    kErrPortNotOpen = 8018,
-    kErrReadError = 8020,
-};
-RaisedError SerialError(std::int32_t number);
 
 // Values of CommEvent.
 enum : std::int16_t {

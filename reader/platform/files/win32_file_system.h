@@ -1,7 +1,7 @@
 // Files and folders on Windows, with the scripting file-system object's error numbers.
 #pragma once
 
-#include "core/file_system.h"
+#include "platform/files/file_system.h"
 
 namespace reader {
 

@@ -1,4 +1,4 @@
-#include "core/database.h"
+#include "platform/database/database.h"
 
 #include <cwctype>
 
@@ -19,8 +19,7 @@ EngineByFileName::EngineByFileName(std::unique_ptr<DatabaseEngine> accessEngine,
 
 std::unique_ptr<Database> EngineByFileName::OpenDatabase(const std::wstring& path) {
     if (IsAccessFileName(path)) {
-        if (!accessEngine_)
-            throw RaisedError{kDbNoInstallableIsam, L"Could not find installable ISAM."};
+        if (!accessEngine_) throw ReaderError(kErrDbNoInstallableIsam, 0, L"OpenDatabase " + path);
         return accessEngine_->OpenDatabase(path);
     }
     return otherEngine_->OpenDatabase(path);

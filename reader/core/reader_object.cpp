@@ -1,8 +1,8 @@
-#include "core/murello_object.h"
+#include "core/reader_object.h"
 
 namespace reader {
 
-MurelloObject::MurelloObject(ReaderServices services) : services_(std::move(services)) {
+ReaderObject::ReaderObject(ReaderServices services) : services_(std::move(services)) {
     SerialLine& line = *services_.serial;
     line.SetOnComm([this] { Seriale_OnComm(); });
     // The order of the serial control's own configuration, kept as the device expects it.
@@ -19,12 +19,12 @@ MurelloObject::MurelloObject(ReaderServices services) : services_(std::move(serv
     line.SetDTREnable(false);
 }
 
-MurelloObject::~MurelloObject() {
+ReaderObject::~ReaderObject() {
     ClosePortQuietly();
     services_.serial->SetOnComm(nullptr);
 }
 
-void MurelloObject::Seriale_OnComm() {
+void ReaderObject::Seriale_OnComm() {
     SerialLine& line = *services_.serial;
     if (line.CommEvent() != kCommEventReceive) return;
     bufferSeriale_ += line.Input();
@@ -36,7 +36,7 @@ void MurelloObject::Seriale_OnComm() {
     }
 }
 
-void MurelloObject::ClosePortQuietly() noexcept {
+void ReaderObject::ClosePortQuietly() noexcept {
     try {
         if (services_.serial->PortOpen()) services_.serial->SetPortOpen(false);
     } catch (...) {

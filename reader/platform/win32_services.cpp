@@ -1,11 +1,11 @@
 // The reader object with the Windows services, for the COM shell.
 #include <memory>
 
-#include "core/murello_object.h"
-#include "core/sqlite_database.h"
-#include "core/win32_file_system.h"
-#include "core/win32_serial_line.h"
-#include "core/win32_user_interface.h"
+#include "core/reader_object.h"
+#include "platform/database/sqlite_database.h"
+#include "platform/files/win32_file_system.h"
+#include "platform/serial/win32_serial_line.h"
+#include "platform/ui/win32_user_interface.h"
 
 namespace reader {
 namespace {
@@ -20,6 +20,7 @@ std::shared_ptr<DatabaseEngine> SharedEngine() {
 }  // namespace
 
 std::unique_ptr<Murello> CreateMurello() {
+    SetDiagnosticSink(&WriteDebugLine);
     ReaderServices services;
     services.serial = CreateWin32SerialLine();
     services.databases = SharedEngine();
@@ -27,7 +28,7 @@ std::unique_ptr<Murello> CreateMurello() {
     services.ui = std::make_shared<Win32UserInterface>();
     services.messages = std::make_shared<Win32MessageLoop>();
     services.clock = std::make_shared<Win32Clock>();
-    return std::make_unique<MurelloObject>(std::move(services));
+    return std::make_unique<ReaderObject>(std::move(services));
 }
 
 }  // namespace reader

@@ -1,4 +1,4 @@
-#include "core/sqlite_database.h"
+#include "platform/database/sqlite_database.h"
 
 #include <sqlite3.h>
 
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <type_traits>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -96,92 +96,69 @@ class SqliteDatabase : public Database {
 
 RaisedError TranslateSqliteError(int extendedCode, std::string_view message,
                                  const std::wstring& path) {
+    // What the engine said stays with the error for diagnosis.
+    const std::wstring operation = L"SQLite \"" + FromUtf8(message) + L"\" on " + path;
+    auto error = [&](std::int32_t number, std::initializer_list<std::wstring_view> fills = {}) {
+        return ReaderErrorWithText(number, ErrorText(number, fills), extendedCode, operation);
+    };
     std::wstring name;
     switch (extendedCode & 0xFF) {
         case SQLITE_CANTOPEN: {
             std::error_code ec;
             if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
-                return {kDbFileNotFound, L"Could not find file '" + path + L"'."};
+                return error(kErrDbFileNotFound, {path});
             }
-            return {kDbCannotOpenFile,
-                    L"The Microsoft Jet database engine cannot open the file '" + path +
-                        L"'. It is already opened exclusively by another user, or you need "
-                        L"permission to view its data."};
+            return error(kErrDbCannotOpenFile, {path});
         }
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT:
-            return {kDbUnrecognizedFormat, L"Unrecognized database format '" + path + L"'."};
+            return error(kErrDbUnrecognizedFormat, {path});
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return {kDbCurrentlyLocked, L"Could not update; currently locked."};
+            return error(kErrDbCurrentlyLocked);
         case SQLITE_READONLY:
-            return {kDbReadOnly, L"Cannot update. Database or object is read-only."};
+            return error(kErrDbReadOnly);
         case SQLITE_FULL:
-            return {3026, L"Not enough space on disk."};
+            return error(kErrDbDiskFull);
         case SQLITE_NOMEM:
-            return RunTimeError(kErrOutOfMemory);
+            return error(kErrOutOfMemory);
         case SQLITE_TOOBIG:
-            return {kDbFieldTooSmall,
-                    L"The field is too small to accept the amount of data you attempted to add. "
-                    L"Try inserting or pasting less data."};
+            return error(kErrDbFieldTooSmall);
         case SQLITE_CONSTRAINT:
             switch (extendedCode) {
                 case SQLITE_CONSTRAINT_UNIQUE:
                 case SQLITE_CONSTRAINT_PRIMARYKEY:
-                    return {kDbDuplicateValue,
-                            L"The changes you requested to the table were not successful because "
-                            L"they would create duplicate values in the index, primary key, or "
-                            L"relationship. Change the data in the field or fields that contain "
-                            L"duplicate data, remove the index, or redefine the index to permit "
-                            L"duplicate entries and try again."};
+                    return error(kErrDbDuplicateValue);
                 case SQLITE_CONSTRAINT_NOTNULL:
                     After(message, "NOT NULL constraint failed: ", name);
-                    return {kDbRequiredValue,
-                            L"The field '" + name +
-                                L"' cannot contain a Null value because the Required property "
-                                L"for this field is set to True.  Enter a value in this field."};
+                    return error(kErrDbRequiredValue, {name});
                 case SQLITE_CONSTRAINT_DATATYPE:
-                    return {kDbTypeMismatch, L"Data type mismatch in criteria expression."};
+                    return error(kErrDbTypeMismatch);
                 case SQLITE_CONSTRAINT_CHECK:
                     // A field size is kept in SQLite as a check on the value's length.
-                    return {kDbFieldTooSmall,
-                            L"The field is too small to accept the amount of data you attempted "
-                            L"to add. Try inserting or pasting less data."};
+                    return error(kErrDbFieldTooSmall);
                 default:
                     break;
             }
             break;
         case SQLITE_ERROR:
-            if (After(message, "no such table: ", name)) {
-                return {kDbNoSuchTable,
-                        L"The Microsoft Jet database engine cannot find the input table or query "
-                        L"'" +
-                            name +
-                            L"'.  Make sure it exists and that its name is spelled "
-                            L"correctly."};
-            }
+            if (After(message, "no such table: ", name)) return error(kErrDbNoSuchTable, {name});
             if (Contains(message, " has no column named ", name)) {
-                return {kDbUnknownInsertField,
-                        L"The INSERT INTO statement contains the following unknown field name: "
-                        L"'" +
-                            name +
-                            L"'.  Make sure you have typed the name correctly, and try "
-                            L"the operation again."};
+                return error(kErrDbUnknownInsertField, {name});
             }
-            if (After(message, "no such column: ", name)) {
-                return {kDbTooFewParameters, L"Too few parameters. Expected 1."};
-            }
+            if (After(message, "no such column: ", name)) return error(kErrDbTooFewParameters);
             break;
         default:
             break;
     }
-    return {kDbReservedError, FromUtf8(message)};
+    return ReaderErrorWithText(kErrDbReservedError, FromUtf8(message), extendedCode, operation);
 }
 
 std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::wstring& path) {
     // SQLite reads these names as a new temporary or in-memory database, not as a file.
     if (path.empty() || path == L":memory:") {
-        throw RaisedError{kDbFileNotFound, L"Could not find file '" + path + L"'."};
+        throw ReaderErrorWithText(kErrDbFileNotFound, ErrorText(kErrDbFileNotFound, {path}), 0,
+                                  L"OpenDatabase");
     }
     const std::string utf8 = ToUtf8(path);
     sqlite3* raw = nullptr;

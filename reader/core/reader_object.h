@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "core/database.h"
-#include "core/file_system.h"
+#include "platform/database/database.h"
+#include "platform/files/file_system.h"
 #include "core/murello.h"
-#include "core/serial_line.h"
-#include "core/user_interface.h"
+#include "platform/serial/serial_line.h"
+#include "platform/ui/user_interface.h"
 
 namespace reader {
 
@@ -23,12 +23,12 @@ struct ReaderServices {
     std::shared_ptr<MonotonicClock> clock;
 };
 
-class MurelloObject : public Murello {
+class ReaderObject : public Murello {
   public:
     // Configures the serial line; raises RaisedError when that fails (no object then).
-    explicit MurelloObject(ReaderServices services);
+    explicit ReaderObject(ReaderServices services);
     // Closes the port if a download left it open.
-    ~MurelloObject() override;
+    ~ReaderObject() override;
 
     void Scarica() override;
 

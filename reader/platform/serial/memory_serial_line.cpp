@@ -1,38 +1,14 @@
-#include "core/memory_serial_line.h"
+#include "platform/serial/memory_serial_line.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace reader {
 
-void MemoryMessageLoop::Post(std::chrono::nanoseconds due, std::function<void()> handler) {
-    posted_.push_back({due, nextOrder_++, std::move(handler)});
-}
-
-void MemoryMessageLoop::ProcessPendingMessages() {
-    ++processCalls;
-    while (true) {
-        auto next = std::min_element(posted_.begin(), posted_.end(), [](auto& a, auto& b) {
-            return a.due != b.due ? a.due < b.due : a.order < b.order;
-        });
-        if (next == posted_.end() || next->due > now) return;
-        auto handler = std::move(next->handler);
-        posted_.erase(next);
-        handler();
-    }
-}
-
-void MemoryMessageLoop::WaitForMessage(std::chrono::nanoseconds longest) {
-    ++waitCalls;
-    auto until = now + std::max(longest, std::chrono::nanoseconds(0));
-    for (const auto& item : posted_) until = std::min(until, std::max(item.due, now));
-    now = until;
-}
-
 void MemorySerialLine::SetCommPort(std::int16_t port) {
     calls.push_back("CommPort=" + std::to_string(port));
-    if (portOpen) throw SerialError(kErrPortOpen);
-    if (port < 1) throw SerialError(kErrPortInvalid);
+    if (portOpen) throw ReaderError(kErrPortOpen);
+    if (port < 1) throw ReaderError(kErrPortInvalid);
     commPort = port;
 }
 
@@ -43,8 +19,8 @@ void MemorySerialLine::SetPortOpen(bool open) {
         inputBuffer.clear();
         return;
     }
-    if (portOpen || busyPorts.contains(commPort)) throw SerialError(kErrPortAlreadyOpen);
-    if (!existingPorts.contains(commPort)) throw SerialError(kErrPortInvalid);
+    if (portOpen || busyPorts.contains(commPort)) throw ReaderError(kErrPortAlreadyOpen);
+    if (!existingPorts.contains(commPort)) throw ReaderError(kErrPortInvalid);
     portOpen = true;
     ++openCount_;
 }
@@ -54,7 +30,7 @@ void MemorySerialLine::SetSettings(std::string_view value) {
 }
 void MemorySerialLine::SetHandshaking(std::int16_t mode) {
     calls.push_back("Handshaking=" + std::to_string(mode));
-    if (mode < 0 || mode > 3) throw SerialError(kErrInvalidPropertyValue);
+    if (mode < 0 || mode > 3) throw ReaderError(kErrInvalidPropertyValue);
 }
 void MemorySerialLine::SetInBufferSize(std::int16_t bytes) {
     calls.push_back("InBufferSize=" + std::to_string(bytes));
@@ -64,7 +40,7 @@ void MemorySerialLine::SetOutBufferSize(std::int16_t bytes) {
 }
 void MemorySerialLine::SetRThreshold(std::int16_t bytes) {
     calls.push_back("RThreshold=" + std::to_string(bytes));
-    if (bytes < 0) throw SerialError(kErrInvalidPropertyValue);
+    if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
     rThreshold_ = bytes;
 }
 void MemorySerialLine::SetSThreshold(std::int16_t bytes) {
@@ -87,7 +63,7 @@ void MemorySerialLine::SetDTREnable(bool enable) {
 }
 
 void MemorySerialLine::Output(std::string_view bytes) {
-    if (!portOpen) throw SerialError(kErrPortNotOpen);
+    if (!portOpen) throw ReaderError(kErrPortNotOpen);
     written += bytes;
     for (char c : bytes) {
         if (c != 'c' || script.empty()) continue;
@@ -107,7 +83,7 @@ void MemorySerialLine::Output(std::string_view bytes) {
 }
 
 std::string MemorySerialLine::Input() {
-    if (!portOpen) throw SerialError(kErrPortNotOpen);
+    if (!portOpen) throw ReaderError(kErrPortNotOpen);
     return std::exchange(inputBuffer, {});
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/database.h"
+#include "platform/database/database.h"
 
 namespace reader {
 

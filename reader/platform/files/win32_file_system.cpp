@@ -1,4 +1,4 @@
-#include "core/win32_file_system.h"
+#include "platform/files/win32_file_system.h"
 
 #include <windows.h>
 // windows.h names these as macros; the interface's methods keep their plain names.
@@ -10,20 +10,28 @@
 namespace reader {
 namespace {
 
-[[noreturn]] void RaiseFor(DWORD error) {
+// The file-system object's number for a Windows error; the Windows code and the call stay with
+// the error for diagnosis.
+[[noreturn]] void RaiseFor(const wchar_t* operation, const std::wstring& path) {
+    const DWORD error = GetLastError();
+    std::int32_t number = kErrPermissionDenied;
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
-            throw FileSystemError(kErrFileNotFound);
+            number = kErrFileNotFound;
+            break;
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
         case ERROR_BAD_PATHNAME:
-            throw FileSystemError(kErrPathNotFound);
+            number = kErrPathNotFound;
+            break;
         case ERROR_ALREADY_EXISTS:
         case ERROR_FILE_EXISTS:
-            throw FileSystemError(kErrFileAlreadyExists);
+            number = kErrFileAlreadyExists;
+            break;
         default:
-            throw FileSystemError(kErrPermissionDenied);
+            break;
     }
+    throw ReaderError(number, error, std::wstring(operation) + L" " + path);
 }
 
 }  // namespace
@@ -34,7 +42,7 @@ bool Win32FileSystem::FolderExists(const std::wstring& path) {
 }
 
 void Win32FileSystem::CreateFolder(const std::wstring& path) {
-    if (!CreateDirectoryW(path.c_str(), nullptr)) RaiseFor(GetLastError());
+    if (!CreateDirectoryW(path.c_str(), nullptr)) RaiseFor(L"CreateDirectoryW", path);
 }
 
 bool Win32FileSystem::FileExists(const std::wstring& path) {
@@ -43,18 +51,18 @@ bool Win32FileSystem::FileExists(const std::wstring& path) {
 }
 
 void Win32FileSystem::DeleteFile(const std::wstring& path) {
-    if (!::DeleteFileW(path.c_str())) RaiseFor(GetLastError());
+    if (!::DeleteFileW(path.c_str())) RaiseFor(L"DeleteFileW", path);
 }
 
 void Win32FileSystem::MoveFile(const std::wstring& from, const std::wstring& to) {
-    if (!::MoveFileW(from.c_str(), to.c_str())) RaiseFor(GetLastError());
+    if (!::MoveFileW(from.c_str(), to.c_str())) RaiseFor(L"MoveFileW", from + L" -> " + to);
 }
 
 std::unique_ptr<TextReader> Win32FileSystem::OpenTextFile(const std::wstring& path) {
     kit::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) RaiseFor(GetLastError());
+    if (!file) RaiseFor(L"CreateFileW", path);
     std::string bytes;
     char buffer[65536];
     DWORD got = 0;

@@ -1,4 +1,4 @@
-#include "core/win32_user_interface.h"
+#include "platform/ui/win32_user_interface.h"
 
 #include <windows.h>
 
@@ -30,6 +30,8 @@ void Win32MessageLoop::WaitForMessage(std::chrono::nanoseconds longest) {
     const DWORD timeout = ms >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(ms);
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
+
+void WriteDebugLine(const wchar_t* line) { OutputDebugStringW(line); }
 
 std::chrono::nanoseconds Win32Clock::Now() const {
     LARGE_INTEGER counter;

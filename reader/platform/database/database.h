@@ -10,31 +10,12 @@
 #include <variant>
 
 #include "core/conversions.h"
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader {
 
 // A typed value bound to a statement's "?" placeholder; monostate is Null.
 using Value = std::variant<std::monostate, std::wstring, std::int32_t, double, Date>;
-
-// Error numbers of the Access database engine that the host can cause.
-enum : std::int32_t {
-    kDbReservedError = 3000,
-    kDbDuplicateValue = 3022,
-    kDbFileNotFound = 3024,
-    kDbReadOnly = 3027,
-    kDbCannotOpenFile = 3051,
-    kDbNoSuchTable = 3078,
-    kDbTooFewParameters = 3061,
-    kDbUnknownInsertField = 3127,
-    kDbFieldTooSmall = 3163,
-    kDbNoInstallableIsam = 3170,
-    kDbCurrentlyLocked = 3218,
-    kDbRequiredValue = 3314,
-    kDbValidationRule = 3317,
-    kDbUnrecognizedFormat = 3343,
-    kDbTypeMismatch = 3464,
-};
 
 class Database {
   public:
