@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "kit/critical_section.h"
 #include "kit/unique_handle.h"
 
 namespace reader {
@@ -19,29 +20,8 @@ constexpr DWORD kQuietIntervalMs = 1;
 constexpr DWORD kWriteTimeoutMs = 5000;
 constexpr DWORD kReaderStopMs = 10000;
 
-class CriticalSection {
-  public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-  private:
-    CRITICAL_SECTION section_;
-};
-
-class Lock {
-  public:
-    explicit Lock(CriticalSection& section) : section_(section) { section_.Enter(); }
-    ~Lock() { section_.Leave(); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-  private:
-    CriticalSection& section_;
-};
+using kit::CriticalSection;
+using kit::Lock;
 
 struct LineSettings {
     DWORD baud = 9600;

@@ -1,11 +1,11 @@
-#include "core/win32_program_runner.h"
+#include "kit/win32_program_runner.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <kit/unique_handle.h>
+#include "kit/unique_handle.h"
 
-namespace lanvik {
+namespace kit {
 namespace {
 
 class Win32RunningProgram : public RunningProgram {
@@ -14,7 +14,7 @@ class Win32RunningProgram : public RunningProgram {
     void WaitUntilEnded() override { WaitForSingleObject(process_.get(), INFINITE); }
 
   private:
-    kit::UniqueHandle process_;
+    UniqueHandle process_;
 };
 
 }  // namespace
@@ -33,14 +33,4 @@ std::unique_ptr<RunningProgram> Win32ProgramRunner::StartProgram(const std::stri
     return std::make_unique<Win32RunningProgram>(info.hProcess);
 }
 
-std::optional<std::string> Win32ModuleResources::LoadResource(int id, const std::string& type) {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type.c_str());
-    if (!found) return {};
-    DWORD size = SizeofResource(nullptr, found);
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || size == 0) return {};
-    return std::string(static_cast<const char*>(bytes), size);
-}
-
-}  // namespace lanvik
+}  // namespace kit

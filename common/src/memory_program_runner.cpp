@@ -1,6 +1,6 @@
-#include "core/memory_program_runner.h"
+#include "kit/memory_program_runner.h"
 
-namespace lanvik {
+namespace kit {
 namespace {
 
 class MemoryRunningProgram : public RunningProgram {
@@ -21,13 +21,11 @@ class MemoryRunningProgram : public RunningProgram {
 
 std::unique_ptr<RunningProgram> MemoryProgramRunner::StartProgram(const std::string& path,
                                                                   const std::string& parameters) {
-    Start start{path, parameters, {}, files_.IsHeld(path), false};
-    if (auto file = files_.files.find(path); file != files_.files.end()) {
-        start.content = file->second;
-    }
+    Start start{path, parameters, {}, false, false};
+    if (describeFile) describeFile(start);
     starts.push_back(start);
     if (refuse) return nullptr;
     return std::make_unique<MemoryRunningProgram>(*this, starts.size() - 1);
 }
 
-}  // namespace lanvik
+}  // namespace kit
