@@ -25,10 +25,4 @@ HRESULT RaiseAutomationError(std::int32_t number, const std::wstring& descriptio
     return AutomationErrorResult(number);
 }
 
-HRESULT RaiseNotAvailableYet(const wchar_t* member, REFIID iid) {
-    return RaiseAutomationError(
-        kErrActionNotSupported,
-        ErrorText(kErrActionNotSupported) + L": " + member + L" is not available yet", iid);
-}
-
 }  // namespace reader::com

@@ -18,9 +18,6 @@ HRESULT AutomationErrorResult(std::int32_t number);
 // Sets the error information and returns the HRESULT to give back to the caller.
 HRESULT RaiseAutomationError(std::int32_t number, const std::wstring& description, REFIID iid);
 
-// The member exists in this build's interface but its behaviour comes in a later version.
-HRESULT RaiseNotAvailableYet(const wchar_t* member, REFIID iid);
-
 // Runs a call of the component's logic and turns whatever it throws into an HRESULT with error
 // information; nothing thrown may cross the COM boundary.
 template <typename Call>

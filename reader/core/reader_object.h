@@ -1,55 +1,33 @@
-// The reader object: its stored properties, the serial line it sets up when created, the
-// assembly of received records, and the serial download. It reaches the system only through
-// the services it is given, so the same code runs on Windows and against in-memory services.
+// The reader object: the façade of the class Murello. It holds the stored properties and the
+// object's outside services, each made when a download first needs it, and hands every method to
+// its download path (core/downloads). It reaches the system only through those services, so the
+// same code runs on Windows and against in-memory services.
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "platform/database/database.h"
-#include "platform/files/file_system.h"
+#include "core/downloads/pen_download.h"
 #include "core/murello.h"
-#include "platform/serial/serial_line.h"
-#include "platform/ui/user_interface.h"
+#include "core/services.h"
 
 namespace reader {
 
-struct ReaderServices {
-    std::unique_ptr<SerialLine> serial;
-    std::shared_ptr<DatabaseEngine> databases;  // one per loaded component
-    std::shared_ptr<FileSystem> files;
-    std::shared_ptr<UserInterface> ui;
-    std::shared_ptr<MessageLoop> messages;
-    std::shared_ptr<MonotonicClock> clock;
-};
-
 class ReaderObject : public Murello {
   public:
-    // Configures the serial line; raises RaisedError when that fails (no object then).
-    explicit ReaderObject(ReaderServices services);
-    // Closes the port if a download left it open.
-    ~ReaderObject() override;
+    // Makes no service yet: creation cannot fail for a service a caller never uses.
+    explicit ReaderObject(ReaderServices services) : services_(std::move(services)) {}
 
     void Scarica() override;
 
-    // The serial line's notification handler: assembles records ended by LF CR.
-    void Seriale_OnComm();
-
-    const std::string& BufferSeriale() const { return bufferSeriale_; }
-    const std::string& UltimoRecord() const { return ultimoRecord_; }
-    bool RecordPronto() const { return recordPronto_; }
+    // The serial pen download and its state (BufferSeriale, UltimoRecord, RecordPronto).
+    PenDownload& Pen() { return pen_; }
+    const std::string& BufferSeriale() const { return pen_.BufferSeriale(); }
+    const std::string& UltimoRecord() const { return pen_.UltimoRecord(); }
+    bool RecordPronto() const { return pen_.RecordPronto(); }
 
   private:
-    void DownloadRecords();
-    // Waits for RecordPronto; false when the pen did not answer in time.
-    bool WaitForRecord();
-    void InsertReading(Database& db);
-    void ClosePortQuietly() noexcept;
-
     ReaderServices services_;
-    std::string bufferSeriale_;  // bytes as they came from the line (Windows-1252)
-    std::string ultimoRecord_;
-    bool recordPronto_ = false;
+    PenDownload pen_{services_};  // ends before the services it uses
 };
 
 }  // namespace reader

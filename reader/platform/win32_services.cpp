@@ -1,4 +1,5 @@
-// The reader object with the Windows services, for the COM shell.
+// The reader object with the Windows services, for the COM shell: each service is made when a
+// download first needs it, on the object's thread.
 #include <memory>
 
 #include "core/reader_object.h"
@@ -22,12 +23,13 @@ std::shared_ptr<DatabaseEngine> SharedEngine() {
 std::unique_ptr<Murello> CreateMurello() {
     SetDiagnosticSink(&WriteDebugLine);
     ReaderServices services;
-    services.serial = CreateWin32SerialLine();
-    services.databases = SharedEngine();
-    services.files = std::make_shared<Win32FileSystem>();
-    services.ui = std::make_shared<Win32UserInterface>();
-    services.messages = std::make_shared<Win32MessageLoop>();
-    services.clock = std::make_shared<Win32Clock>();
+    services.serial = LazyService<SerialLine>([] { return CreateWin32SerialLine(); });
+    services.databases = LazyService<DatabaseEngine>(&SharedEngine);
+    services.files = LazyService<FileSystem>([] { return std::make_shared<Win32FileSystem>(); });
+    services.ui = LazyService<UserInterface>([] { return std::make_shared<Win32UserInterface>(); });
+    services.messages =
+        LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
+    services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
     return std::make_unique<ReaderObject>(std::move(services));
 }
 

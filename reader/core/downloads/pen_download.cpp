@@ -1,10 +1,11 @@
-// The serial download: one "c" per reading, each answer inserted as one row of "Murello".
+#include "core/downloads/pen_download.h"
+
 #include <chrono>
 #include <new>
 #include <string>
 
 #include "core/conversions.h"
-#include "core/reader_object.h"
+#include "core/pump_until.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -57,10 +58,56 @@ nanoseconds RoundToWholeSecond(nanoseconds time) {
 
 }  // namespace
 
-void ReaderObject::Scarica() {
-    UserInterface& ui = *services_.ui;
+PenDownload::~PenDownload() {
+    ClosePortQuietly();
+    if (line_) line_->SetOnComm(nullptr);
+}
+
+SerialLine& PenDownload::Line() {
+    if (line_) return *line_;
+    SerialLine& line = services_.Serial();
+    line.SetOnComm([this] { Seriale_OnComm(); });
+    // The order of the serial control's own configuration, kept as the device expects it.
+    line.SetRThreshold(1);
+    line.SetSettings("38400,n,8,1");
+    line.SetHandshaking(0);
+    line.SetInBufferSize(1024);
+    line.SetOutBufferSize(512);
+    line.SetSThreshold(1);
+    line.SetInputLen(0);
+    line.SetEOFEnable(false);
+    line.SetNullDiscard(false);
+    line.SetRTSEnable(false);
+    line.SetDTREnable(false);
+    line_ = &line;
+    return line;
+}
+
+void PenDownload::Seriale_OnComm() {
+    if (!line_) return;
+    SerialLine& line = *line_;
+    if (line.CommEvent() != kCommEventReceive) return;
+    bufferSeriale_ += line.Input();
+    // Only the end is examined: the pen sends one record per request.
+    if (bufferSeriale_.ends_with("\n\r")) {
+        ultimoRecord_ = bufferSeriale_.substr(0, bufferSeriale_.size() - 2);
+        bufferSeriale_.clear();
+        recordPronto_ = true;
+    }
+}
+
+void PenDownload::ClosePortQuietly() noexcept {
     try {
-        DownloadRecords();
+        if (line_ && line_->PortOpen()) line_->SetPortOpen(false);
+    } catch (...) {
+        // Closing is best effort; the line is released with the object anyway.
+    }
+}
+
+void PenDownload::Scarica(std::int32_t porta, const std::wstring& dbPath) {
+    UserInterface& ui = services_.Ui();
+    try {
+        DownloadRecords(porta, dbPath);
     } catch (const RaisedError& error) {
         ui.Beep();
         if (error.number == kErrPortAlreadyOpen) {
@@ -78,19 +125,19 @@ void ReaderObject::Scarica() {
     ClosePortQuietly();
 }
 
-void ReaderObject::DownloadRecords() {
-    SerialLine& line = *services_.serial;
-    line.SetCommPort(LongToInteger(Porta));
+void PenDownload::DownloadRecords(std::int32_t porta, const std::wstring& dbPath) {
+    SerialLine& line = Line();
+    line.SetCommPort(LongToInteger(porta));
     line.SetPortOpen(true);
     ultimoRecord_.clear();
     bufferSeriale_.clear();
     recordPronto_ = false;
-    const std::unique_ptr<Database> db = services_.databases->OpenDatabase(DbPath);
+    const std::unique_ptr<Database> db = services_.Databases().OpenDatabase(dbPath);
 
     while (!IsEndMarker(ultimoRecord_)) {
         line.Output("c");
         if (!WaitForRecord()) {
-            services_.ui->ShowMessage(kTimeoutText, kTimeoutTitle, kBoxIconStop | kBoxOk);
+            services_.Ui().ShowMessage(kTimeoutText, kTimeoutTitle, kBoxIconStop | kBoxOk);
             line.SetPortOpen(false);
             return;
         }
@@ -100,22 +147,14 @@ void ReaderObject::DownloadRecords() {
     line.SetPortOpen(false);
 }
 
-bool ReaderObject::WaitForRecord() {
-    const MonotonicClock& clock = *services_.clock;
+bool PenDownload::WaitForRecord() {
+    const MonotonicClock& clock = services_.Clock();
     const nanoseconds start = RoundToWholeSecond(clock.Now());
-    const nanoseconds deadline = start + seconds(2);
-    while (!recordPronto_) {
-        services_.messages->ProcessPendingMessages();
-        const nanoseconds now = clock.Now();
-        if (now - start > seconds(2)) return false;
-        if (recordPronto_) break;
-        // Sleep until something arrives or the time is up: no polling.
-        services_.messages->WaitForMessage(deadline - now + std::chrono::milliseconds(1));
-    }
-    return true;
+    return PumpUntil(services_.Messages(), clock, start + seconds(2),
+                     [this] { return recordPronto_; });
 }
 
-void ReaderObject::InsertReading(Database& db) {
+void PenDownload::InsertReading(Database& db) {
     std::string rest = ultimoRecord_;
     const std::string article = CutField(rest);
     const std::string subOrder = CutField(rest);

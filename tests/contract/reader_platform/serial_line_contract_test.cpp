@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "contract_platform.h"
+#include "core/pump_until.h"
 
 namespace reader {
 namespace {
@@ -51,21 +52,14 @@ class SerialLineContract : public ::testing::Test {
 
     SerialLine& line() { return bench_->Line(); }
 
-    // Processes the thread's messages until done() holds or the time has passed.
-    void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds longest) {
-        MessageLoop& loop = bench_->Loop();
+    // Processes the thread's messages until done() holds or the time has passed, with the wait
+    // every download uses.
+    void PumpFor(const std::function<bool()>& done, std::chrono::milliseconds longest) {
         const MonotonicClock& clock = bench_->Clock();
-        const auto deadline = clock.Now() + longest;
-        while (true) {
-            loop.ProcessPendingMessages();
-            if (done()) return;
-            const auto now = clock.Now();
-            if (now >= deadline) return;
-            loop.WaitForMessage(deadline - now);
-        }
+        reader::PumpUntil(bench_->Loop(), clock, clock.Now() + longest, done);
     }
     void PumpFor(std::chrono::milliseconds time) {
-        PumpUntil([] { return false; }, time);
+        PumpFor([] { return false; }, time);
     }
 
     std::unique_ptr<SerialBench> bench_;
@@ -137,7 +131,7 @@ TEST_F(SerialLineContract, BytesGoOutUnchangedAndComeBackAsReceiveEvents) {
     line().SetPortOpen(true);
     std::string sent = "c";
     line().Output(sent);
-    PumpUntil([&] { return received_ == sent; }, 3000ms);
+    PumpFor([&] { return received_ == sent; }, 3000ms);
     EXPECT_EQ(received_, "c");
 
     // Every byte value: no handshake, no null discarding, no end-of-file character.
@@ -145,7 +139,7 @@ TEST_F(SerialLineContract, BytesGoOutUnchangedAndComeBackAsReceiveEvents) {
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     line().Output(all);
     sent += all;
-    PumpUntil([&] { return received_.size() >= sent.size(); }, 5000ms);
+    PumpFor([&] { return received_.size() >= sent.size(); }, 5000ms);
     EXPECT_EQ(received_, sent);
     ASSERT_FALSE(events_.empty());
     for (std::int16_t event : events_) EXPECT_EQ(event, kCommEventReceive);

@@ -54,13 +54,18 @@ int main() {
     }
     const int times = argc > 3 ? _wtoi(argv[3]) : 1;
     try {
+        using reader::LazyService;
         reader::ReaderServices services;
-        services.serial = reader::CreateWin32SerialLine();
-        services.databases = std::make_shared<reader::SqliteEngine>();
-        services.files = std::make_shared<reader::Win32FileSystem>();
-        services.ui = std::make_shared<PrintingUi>();
-        services.messages = std::make_shared<reader::Win32MessageLoop>();
-        services.clock = std::make_shared<reader::Win32Clock>();
+        services.serial = LazyService<reader::SerialLine>(&reader::CreateWin32SerialLine);
+        services.databases =
+            LazyService<reader::DatabaseEngine>::Of(std::make_shared<reader::SqliteEngine>());
+        services.files =
+            LazyService<reader::FileSystem>::Of(std::make_shared<reader::Win32FileSystem>());
+        services.ui = LazyService<reader::UserInterface>::Of(std::make_shared<PrintingUi>());
+        services.messages =
+            LazyService<reader::MessageLoop>::Of(std::make_shared<reader::Win32MessageLoop>());
+        services.clock =
+            LazyService<reader::MonotonicClock>::Of(std::make_shared<reader::Win32Clock>());
         reader::ReaderObject object(std::move(services));
         object.Porta = _wtoi(argv[1]);
         object.DbPath = argv[2];

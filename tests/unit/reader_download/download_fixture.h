@@ -34,12 +34,14 @@ class DownloadFixture : public testing::Test {
         line = serial.get();
         ui = std::make_shared<MemoryUserInterface>();
         ReaderServices services;
-        services.serial = std::move(serial);
-        services.databases = std::make_shared<SqliteEngine>(0);
-        services.ui = ui;
-        services.messages = loop;
-        services.clock = loop;
+        services.serial = LazyService<SerialLine>::Of(std::move(serial));
+        services.databases = LazyService<DatabaseEngine>::Of(std::make_shared<SqliteEngine>(0));
+        services.ui = LazyService<UserInterface>::Of(ui);
+        services.messages = LazyService<MessageLoop>::Of(loop);
+        services.clock = LazyService<MonotonicClock>::Of(loop);
         object = std::make_unique<ReaderObject>(std::move(services));
+        // The pen download makes and configures its line on first use; the tests start there.
+        object->Pen().Line();
         object->Porta = 3;
         object->DbPath = FromUtf8(dbPath_);
     }
