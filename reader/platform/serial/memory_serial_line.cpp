@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/serial/serial_rules.h"
+
 namespace reader {
 
 void MemorySerialLine::SetCommPort(std::int16_t port) {
     calls.push_back("CommPort=" + std::to_string(port));
-    if (portOpen) throw ReaderError(kErrPortOpen);
-    if (port < 1) throw ReaderError(kErrPortInvalid);
+    CheckCommPort(port, portOpen);
     commPort = port;
 }
 
@@ -27,27 +28,32 @@ void MemorySerialLine::SetPortOpen(bool open) {
 
 void MemorySerialLine::SetSettings(std::string_view value) {
     calls.push_back("Settings=" + std::string(value));
+    ParseLineSettings(value);
 }
 void MemorySerialLine::SetHandshaking(std::int16_t mode) {
     calls.push_back("Handshaking=" + std::to_string(mode));
-    if (mode < 0 || mode > 3) throw ReaderError(kErrInvalidPropertyValue);
+    CheckHandshaking(mode);
 }
 void MemorySerialLine::SetInBufferSize(std::int16_t bytes) {
     calls.push_back("InBufferSize=" + std::to_string(bytes));
+    CheckBufferSize(bytes, portOpen);
 }
 void MemorySerialLine::SetOutBufferSize(std::int16_t bytes) {
     calls.push_back("OutBufferSize=" + std::to_string(bytes));
+    CheckBufferSize(bytes, portOpen);
 }
 void MemorySerialLine::SetRThreshold(std::int16_t bytes) {
     calls.push_back("RThreshold=" + std::to_string(bytes));
-    if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
+    CheckCount(bytes);
     rThreshold_ = bytes;
 }
 void MemorySerialLine::SetSThreshold(std::int16_t bytes) {
     calls.push_back("SThreshold=" + std::to_string(bytes));
+    CheckCount(bytes);
 }
 void MemorySerialLine::SetInputLen(std::int16_t bytes) {
     calls.push_back("InputLen=" + std::to_string(bytes));
+    CheckCount(bytes);
 }
 void MemorySerialLine::SetEOFEnable(bool enable) {
     calls.push_back(std::string("EOFEnable=") + (enable ? "True" : "False"));

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "kit/critical_section.h"
+#include "platform/serial/serial_rules.h"
 #include "kit/unique_handle.h"
 
 namespace reader {
@@ -23,69 +24,30 @@ constexpr DWORD kReaderStopMs = 10000;
 using kit::CriticalSection;
 using kit::Lock;
 
-struct LineSettings {
-    DWORD baud = 9600;
-    BYTE parity = NOPARITY;
-    BYTE dataBits = 8;
-    BYTE stopBits = ONESTOPBIT;
-};
-
-// "baud,parity,data,stop" as the serial control reads it.
-bool ParseSettings(std::string_view text, LineSettings& out) {
-    std::string parts[4];
-    int index = 0;
-    for (char c : text) {
-        if (c == ',') {
-            if (++index > 3) return false;
-        } else if (c != ' ') {
-            parts[index] += c;
-        }
-    }
-    if (index != 3 || parts[0].empty()) return false;
-    LineSettings result;
-    result.baud = 0;
-    for (char c : parts[0]) {
-        if (c < '0' || c > '9' || result.baud > 10000000) return false;
-        result.baud = result.baud * 10 + static_cast<DWORD>(c - '0');
-    }
-    if (parts[1].size() != 1) return false;
-    switch (parts[1][0]) {
-        case 'n':
-        case 'N':
-            result.parity = NOPARITY;
-            break;
-        case 'e':
-        case 'E':
-            result.parity = EVENPARITY;
-            break;
-        case 'o':
-        case 'O':
-            result.parity = ODDPARITY;
-            break;
-        case 'm':
-        case 'M':
-            result.parity = MARKPARITY;
-            break;
-        case 's':
-        case 'S':
-            result.parity = SPACEPARITY;
-            break;
+BYTE ParityOf(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::Even:
+            return EVENPARITY;
+        case LineSettings::Parity::Odd:
+            return ODDPARITY;
+        case LineSettings::Parity::Mark:
+            return MARKPARITY;
+        case LineSettings::Parity::Space:
+            return SPACEPARITY;
         default:
-            return false;
+            return NOPARITY;
     }
-    if (parts[2].size() != 1 || parts[2][0] < '4' || parts[2][0] > '8') return false;
-    result.dataBits = static_cast<BYTE>(parts[2][0] - '0');
-    if (parts[3] == "1") {
-        result.stopBits = ONESTOPBIT;
-    } else if (parts[3] == "1.5") {
-        result.stopBits = ONE5STOPBITS;
-    } else if (parts[3] == "2") {
-        result.stopBits = TWOSTOPBITS;
-    } else {
-        return false;
+}
+
+BYTE StopBitsOf(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::OnePointFive:
+            return ONE5STOPBITS;
+        case LineSettings::StopBits::Two:
+            return TWOSTOPBITS;
+        default:
+            return ONESTOPBIT;
     }
-    out = result;
-    return true;
 }
 
 class Win32SerialLine : public SerialLine {
@@ -117,8 +79,7 @@ class Win32SerialLine : public SerialLine {
     }
 
     void SetCommPort(std::int16_t port) override {
-        if (port_) throw ReaderError(kErrPortOpen);
-        if (port < 1 || port > 255) throw ReaderError(kErrPortInvalid);
+        CheckCommPort(port, PortOpen());
         commPort_ = port;
     }
     std::int16_t CommPort() const override { return commPort_; }
@@ -134,35 +95,29 @@ class Win32SerialLine : public SerialLine {
     bool PortOpen() const override { return static_cast<bool>(port_); }
 
     void SetSettings(std::string_view settings) override {
-        LineSettings parsed;
-        if (!ParseSettings(settings, parsed)) throw ReaderError(kErrInvalidPropertyValue);
-        settings_ = parsed;
+        settings_ = ParseLineSettings(settings);
         ApplyIfOpen();
     }
     void SetHandshaking(std::int16_t mode) override {
-        if (mode < 0 || mode > 3) throw ReaderError(kErrInvalidPropertyValue);
+        CheckHandshaking(mode);
         handshaking_ = mode;
         ApplyIfOpen();
     }
     void SetInBufferSize(std::int16_t bytes) override {
-        if (port_) throw ReaderError(kErrPortOpen);
-        if (bytes <= 0) throw ReaderError(kErrInvalidPropertyValue);
+        CheckBufferSize(bytes, PortOpen());
         inBufferSize_ = bytes;
     }
     void SetOutBufferSize(std::int16_t bytes) override {
-        if (port_) throw ReaderError(kErrPortOpen);
-        if (bytes <= 0) throw ReaderError(kErrInvalidPropertyValue);
+        CheckBufferSize(bytes, PortOpen());
         outBufferSize_ = bytes;
     }
     void SetRThreshold(std::int16_t bytes) override {
-        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
+        CheckCount(bytes);
         rThreshold_ = bytes;
     }
-    void SetSThreshold(std::int16_t bytes) override {
-        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
-    }
+    void SetSThreshold(std::int16_t bytes) override { CheckCount(bytes); }
     void SetInputLen(std::int16_t bytes) override {
-        if (bytes < 0) throw ReaderError(kErrInvalidPropertyValue);
+        CheckCount(bytes);
         inputLen_ = bytes;
     }
     void SetEOFEnable(bool enable) override { eofEnable_ = enable; }
@@ -369,10 +324,10 @@ class Win32SerialLine : public SerialLine {
         if (!GetCommState(port, &dcb)) return false;
         dcb.BaudRate = settings_.baud;
         dcb.ByteSize = settings_.dataBits;
-        dcb.Parity = settings_.parity;
-        dcb.StopBits = settings_.stopBits;
+        dcb.Parity = ParityOf(settings_.parity);
+        dcb.StopBits = StopBitsOf(settings_.stopBits);
         dcb.fBinary = TRUE;
-        dcb.fParity = settings_.parity != NOPARITY;
+        dcb.fParity = settings_.parity != LineSettings::Parity::None;
         const bool rtsHandshake = handshaking_ == 2 || handshaking_ == 3;
         const bool xonXoff = handshaking_ == 1 || handshaking_ == 3;
         dcb.fOutxCtsFlow = rtsHandshake;
