@@ -36,6 +36,8 @@ namespace reader {
     XX(DbFileNotFound, 3024, L"Could not find file '|'.")                                        \
     XX(DbDiskFull, 3026, L"Not enough space on disk.")                                           \
     XX(DbReadOnly, 3027, L"Cannot update. Database or object is read-only.")                     \
+    XX(DbNoTransaction, 3034,                                                                    \
+       L"You tried to commit or rollback a transaction without first beginning a transaction.")  \
     XX(DbCannotOpenFile, 3051,                                                                   \
        L"The Microsoft Jet database engine cannot open the file '|'. It is already opened "      \
        L"exclusively by another user, or you need permission to view its data.")                 \

@@ -17,11 +17,27 @@ namespace reader {
 // A typed value bound to a statement's "?" placeholder; monostate is Null.
 using Value = std::variant<std::monostate, std::wstring, std::int32_t, double, Date>;
 
+// One field of a row appended by column name.
+struct NamedValue {
+    std::wstring column;
+    Value value;
+};
+
 class Database {
   public:
     virtual ~Database() = default;
-    // Runs one statement at once, committed on its own; rows of earlier statements stay.
+    // Runs one statement at once, committed on its own (unless a transaction is open); rows of
+    // earlier statements stay.
     virtual void Execute(const std::wstring& statement, std::span<const Value> values) = 0;
+    // Appends one row to table, each value into the column of its name (case ignored), as a
+    // record set's AddNew, field by name, Update: 3078 when there is no such table, 3265 for a
+    // column the table lacks (nothing is stored then).
+    virtual void AppendRow(const std::wstring& table, std::span<const NamedValue> values) = 0;
+    // What runs between Begin and Commit is stored together, or not at all after Rollback (or
+    // when the database is closed first). Commit and Rollback without Begin raise 3034.
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void RollbackTransaction() = 0;
 };
 
 class DatabaseEngine {

@@ -2,9 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/text_encoding.h"
@@ -57,7 +60,83 @@ class SqliteDatabase : public Database {
         }
     }
 
+    void AppendRow(const std::wstring& table, std::span<const NamedValue> values) override {
+        const std::vector<std::wstring> columns = ColumnsOf(table);
+        if (columns.empty()) throw Fail(kErrDbNoSuchTable, {table});
+        std::wstring names;
+        std::wstring marks;
+        std::vector<Value> bound;
+        for (const NamedValue& field : values) {
+            const auto column = std::find_if(columns.begin(), columns.end(), [&](auto& name) {
+                return SameName(name, field.column);
+            });
+            if (column == columns.end()) throw Fail(kErrDbItemNotFound, {}, field.column);
+            names += (names.empty() ? L"" : L",") + Quoted(*column);
+            marks += marks.empty() ? L"?" : L",?";
+            bound.push_back(field.value);
+        }
+        Execute(names.empty() ? L"INSERT INTO " + Quoted(table) + L" DEFAULT VALUES"
+                              : L"INSERT INTO " + Quoted(table) + L" (" + names + L") VALUES (" +
+                                    marks + L")",
+                bound);
+    }
+
+    void BeginTransaction() override { Run("BEGIN"); }
+    void CommitTransaction() override {
+        if (sqlite3_get_autocommit(db_.get())) throw Fail(kErrDbNoTransaction, {}, L"COMMIT");
+        Run("COMMIT");
+    }
+    void RollbackTransaction() override {
+        if (sqlite3_get_autocommit(db_.get())) throw Fail(kErrDbNoTransaction, {}, L"ROLLBACK");
+        Run("ROLLBACK");
+    }
+
   private:
+    // The table's column names as the table spells them; none when there is no such table.
+    std::vector<std::wstring> ColumnsOf(const std::wstring& table) {
+        const std::string sql = "SELECT name FROM pragma_table_info(?)";
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) Fail();
+        Statement statement(raw);
+        Bind(statement.get(), 1, Value(table));
+        std::vector<std::wstring> columns;
+        int rc = SQLITE_OK;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            const auto* name =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+            columns.push_back(FromUtf8(name ? name : ""));
+        }
+        if (rc != SQLITE_DONE) Fail();
+        return columns;
+    }
+
+    static bool SameName(const std::wstring& a, const std::wstring& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (std::towlower(static_cast<wint_t>(a[i])) !=
+                std::towlower(static_cast<wint_t>(b[i])))
+                return false;
+        }
+        return true;
+    }
+
+    static std::wstring Quoted(const std::wstring& name) {
+        std::wstring quoted = L"\"";
+        for (wchar_t c : name) quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
+        return quoted + L"\"";
+    }
+
+    void Run(const char* sql) {
+        if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
+    }
+
+    // A catalogue error of this database, with what it names.
+    RaisedError Fail(std::int32_t number, std::initializer_list<std::wstring_view> fills,
+                     const std::wstring& what = {}) {
+        return ReaderErrorWithText(number, ErrorText(number, fills), 0,
+                                   L"SQLite " + what + L" on " + path_);
+    }
+
     void Bind(sqlite3_stmt* statement, int index, const Value& value) {
         int rc = SQLITE_OK;
         std::visit(
