@@ -77,7 +77,10 @@ class Win32SerialBench : public SerialBench {
         : echo_(PortFromEnvironment("KIT_CONTRACT_ECHO_PORT")),
           busy_(PortFromEnvironment("KIT_CONTRACT_BUSY_PORT")),
           missing_(PortFromEnvironment("KIT_CONTRACT_MISSING_PORT")),
-          line_(CreateWin32SerialLine()) {}
+          line_(CreateWin32SerialLine()) {
+        // As the component does: raised errors go to the debugger's output.
+        SetDiagnosticSink(&WriteDebugLine);
+    }
     SerialLine& Line() override { return *line_; }
     MessageLoop& Loop() override { return loop_; }
     MonotonicClock& Clock() override { return clock_; }
