@@ -17,7 +17,9 @@ HRESULT MurelloObject::Create(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     std::unique_ptr<reader::Murello> logic;
-    HRESULT hr = CallLogic(IID__Murello, [&] { logic = reader::CreateMurello(); });
+    HRESULT hr = CallLogic(IID__Murello, [&] {
+        logic = reader::CreateMurello(reader::VariantOf(reader::ReaderBuild::MURELLO_BUILD));
+    });
     if (FAILED(hr)) return hr;
     std::unique_ptr<MurelloObject> created;
     try {

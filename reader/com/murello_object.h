@@ -1,6 +1,7 @@
 // The COM object Murello: the build's dual interface _Murello over one reader::Murello. The
 // build description (reader/builds/<Name>) gives the interface (murello_idl.h, generated from its
 // IDL) and the switches that say which members it has:
+//   MURELLO_BUILD=<Name>      the build, for the behaviour that differs at run time
 //   MURELLO_PORTA_16BIT       Porta is a 16-bit integer instead of Scarica_COM
 //   MURELLO_HAS_IDUT          IdUt
 //   MURELLO_HAS_TERMINAL      Scarica3, Scarica4, Scarica5, Upload1

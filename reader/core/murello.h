@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/build_variant.h"
 #include "core/errors.h"
 
 namespace reader {
@@ -52,7 +53,7 @@ class Murello {
 RaisedError NotAvailableYet(const wchar_t* member);
 
 // Creates the object with the Windows serial line, database, file and message-box services, each
-// made when a download first needs it.
-std::unique_ptr<Murello> CreateMurello();
+// made when a download first needs it, behaving as the given build.
+std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant);
 
 }  // namespace reader

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/build_variant.h"
 #include "core/downloads/pen_download.h"
 #include "core/murello.h"
 #include "core/services.h"
@@ -15,7 +16,10 @@ namespace reader {
 class ReaderObject : public Murello {
   public:
     // Makes no service yet: creation cannot fail for a service a caller never uses.
-    explicit ReaderObject(ReaderServices services) : services_(std::move(services)) {}
+    explicit ReaderObject(ReaderServices services, BuildVariant variant = {})
+        : services_(std::move(services)), variant_(std::move(variant)) {}
+
+    const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
 
@@ -27,6 +31,7 @@ class ReaderObject : public Murello {
 
   private:
     ReaderServices services_;
+    BuildVariant variant_;
     PenDownload pen_{services_};  // ends before the services it uses
 };
 

@@ -20,7 +20,7 @@ std::shared_ptr<DatabaseEngine> SharedEngine() {
 
 }  // namespace
 
-std::unique_ptr<Murello> CreateMurello() {
+std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     SetDiagnosticSink(&WriteDebugLine);
     ReaderServices services;
     services.serial = LazyService<SerialLine>([] { return CreateWin32SerialLine(); });
@@ -30,7 +30,7 @@ std::unique_ptr<Murello> CreateMurello() {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
-    return std::make_unique<ReaderObject>(std::move(services));
+    return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 
 }  // namespace reader
