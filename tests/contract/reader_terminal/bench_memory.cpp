@@ -1,5 +1,5 @@
-#include "core/memory_file_system.h"
-#include "terminal/memory_terminal_control.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/terminal/memory_terminal_control.h"
 #include "terminal_bench.h"
 
 namespace reader {
@@ -24,7 +24,7 @@ class MemoryTerminalBench : public TerminalBench {
     }
     void SetInErrore(bool inErrore) override { terminal_.inErrore = inErrore; }
     void SetFailure(const std::wstring& member, const RaisedError& error) override {
-        terminal_.failures[member] = error;
+        terminal_.failures.insert_or_assign(member, error);
     }
     std::optional<std::string> Sent() override {
         if (terminal_.sent.empty()) return std::nullopt;

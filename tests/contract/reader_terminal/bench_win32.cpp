@@ -7,8 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "terminal/win32_form_window.h"
-#include "terminal/win32_terminal_control.h"
+#include "platform/terminal/win32_form_window.h"
+#include "platform/terminal/win32_terminal_control.h"
 #include "terminal_bench.h"
 
 namespace reader {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "core/murello.h"
-#include "terminal/terminal_control.h"
+#include "core/errors.h"
+#include "platform/terminal/terminal_control.h"
 
 namespace reader {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/memory_file_system.h"
-#include "terminal/terminal_control.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/terminal/terminal_control.h"
 
 namespace reader {
 

@@ -3,16 +3,15 @@
 // transfer through a control made for that load and released before the load returns.
 //
 // Full build: the handler reports any error in a critical box (description as text, number as
-// title) and the caller learns nothing. Reduced build (Murello113): fixed files, no folder
-// handling, and errors are raised to the caller instead.
+// title) and the caller learns nothing. Murello113: fixed files, no folder handling, and errors
+// are raised to the caller instead.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-#include "core/file_system.h"
-#include "core/user_interface.h"
-#include "terminal/terminal_control.h"
+#include "core/build_variant.h"
+#include "core/forms.h"
+#include "platform/files/file_system.h"
+#include "platform/terminal/terminal_control.h"
+#include "platform/ui/user_interface.h"
 
 namespace reader {
 
@@ -27,20 +26,20 @@ struct TerminalFormServices {
     TerminalControlFactory& controls;
 };
 
-class ScaricaVXLogic {
+// Whether a build carries the reduced forms (fixed files, no error trap).
+inline bool HasReducedForms(const BuildVariant& variant) {
+    return variant.build == ReaderBuild::Murello113;
+}
+
+class ScaricaVXLogic : public ScaricaVXForm {
   public:
     ScaricaVXLogic(TerminalFormServices services, bool reduced)
         : services_(services), reduced_(reduced) {}
 
-    // Kept between loads; setting them runs nothing.
-    std::int16_t NumeroFile = 0;
-    std::wstring NomeFile;
-    std::wstring NomeCartella;
-
     // Full build: receives into NomeCartella + "\" + NomeFile; never throws RaisedError.
     // Reduced build: receives into "C:\TEMPFOX.TMP"; raises what fails.
-    void Load();
-    void Unload() {}
+    void Load() override;
+    void Unload() override {}
 
   private:
     void Transfer();
@@ -49,15 +48,15 @@ class ScaricaVXLogic {
     bool reduced_;
 };
 
-class CaricaVXLogic {
+class CaricaVXLogic : public CaricaVXForm {
   public:
     CaricaVXLogic(TerminalFormServices services, bool reduced)
         : services_(services), reduced_(reduced) {}
 
     // Full build: sends "C:\_Letture\file_up.tmp" by reference; never throws RaisedError.
     // Reduced build: sends "C:\file_up.tmp" by value; raises what fails.
-    void Load();
-    void Unload() {}
+    void Load() override;
+    void Unload() override {}
 
   private:
     void Transfer();

@@ -1,4 +1,4 @@
-#include "terminal/win32_form_window.h"
+#include "platform/terminal/win32_form_window.h"
 
 namespace reader {
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "terminal/terminal_control.h"
+#include "platform/terminal/terminal_control.h"
 
 namespace reader {
 

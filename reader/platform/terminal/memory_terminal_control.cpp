@@ -1,4 +1,4 @@
-#include "terminal/memory_terminal_control.h"
+#include "platform/terminal/memory_terminal_control.h"
 
 namespace reader {
 
@@ -31,7 +31,7 @@ class MemoryTerminalControl : public TerminalControl {
         if (file == terminal_.terminalFiles.end()) return;
         const auto slash = path.find_last_of(L'\\');
         if (slash == std::wstring::npos || !terminal_.files_.FolderExists(path.substr(0, slash))) {
-            throw RaisedError{75, L"Path/File access error"};
+            throw ReaderError(kErrPathFileAccessError, 0, L"RiceviFile " + path);
         }
         terminal_.files_.files[path] = file->second;
     }
@@ -50,7 +50,7 @@ class MemoryTerminalControl : public TerminalControl {
 };
 
 std::unique_ptr<TerminalControl> MemoryTerminal::CreateControl() {
-    if (!registered) throw CantCreateObjectError();
+    if (!registered) throw ReaderError(kErrCantCreateObject, 0, L"VXTerm.ctlVXTerm");
     return std::make_unique<MemoryTerminalControl>(*this);
 }
 

@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "core/memory_file_system.h"
-#include "core/memory_user_interface.h"
-#include "terminal/memory_terminal_control.h"
-#include "terminal/terminal_forms.h"
+#include "core/reader_object.h"
+#include "core/terminal_forms.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/terminal/memory_terminal_control.h"
+#include "platform/ui/memory_user_interface.h"
 
 namespace reader {
 namespace {
@@ -109,7 +110,7 @@ const FormCase kCases[] = {
      false,
      false,
      [](MemoryFileSystem&, MemoryTerminal& t) {
-         t.failures[L"RiceviFile"] = {1234, L"Terminale non collegato"};
+         t.failures.insert_or_assign(L"RiceviFile", RaisedError{1234, L"Terminale non collegato"});
      },
      {L"create", L"InErrore", kReceive, L"release"},
      true,
@@ -150,7 +151,7 @@ const FormCase kCases[] = {
      false,
      true,
      [](MemoryFileSystem&, MemoryTerminal& t) {
-         t.failures[L"RiceviFile"] = {1234, L"Terminale non collegato"};
+         t.failures.insert_or_assign(L"RiceviFile", RaisedError{1234, L"Terminale non collegato"});
      },
      {L"create", L"InErrore", L"RiceviFile \"C:\\TEMPFOX.TMP\" byref 1", L"release"},
      false,
@@ -188,7 +189,7 @@ const FormCase kCases[] = {
      true,
      false,
      [](MemoryFileSystem&, MemoryTerminal& t) {
-         t.failures[L"InviaFile"] = {53, L"File non trovato"};
+         t.failures.insert_or_assign(L"InviaFile", RaisedError{53, L"File non trovato"});
      },
      {L"create", L"InErrore", kSend, L"release"},
      true,
@@ -217,7 +218,7 @@ const FormCase kCases[] = {
      true,
      true,
      [](MemoryFileSystem&, MemoryTerminal& t) {
-         t.failures[L"InErrore"] = {5, L"Invalid"};
+         t.failures.insert_or_assign(L"InErrore", RaisedError{5, L"Invalid"});
      },
      {L"create", L"InErrore", L"release"},
      false,
@@ -284,6 +285,31 @@ TEST(TerminalForms, ScaricaVXKeepsItsVariablesBetweenLoads) {
     EXPECT_EQ(files.files.at(L"C:\\_Letture\\a.tmp"), "second");
     EXPECT_EQ(scarica.NumeroFile, 2);
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST(TerminalForms, Upload1IsALoadOfCaricaVXRaisingOnlyInMurello113) {
+    for (const ReaderBuild build : {ReaderBuild::Murello11500, ReaderBuild::Murello113}) {
+        const BuildVariant variant = VariantOf(build);
+        SCOPED_TRACE(testing::Message() << variant.typeLibraryName);
+        MemoryFileSystem files;
+        MemoryUserInterface ui;
+        MemoryTerminal terminal(files);
+        terminal.failures.insert_or_assign(L"InviaFile", RaisedError{1234, L"Terminale spento"});
+        ReaderServices services;
+        services.caricaVX = LazyService<CaricaVXForm>::Of(std::make_shared<CaricaVXLogic>(
+            TerminalFormServices{files, ui, terminal}, HasReducedForms(variant)));
+        ReaderObject object(std::move(services), variant);
+        std::optional<std::int32_t> raised;
+        try {
+            object.Upload1();
+        } catch (const RaisedError& error) {
+            raised = error.number;
+        }
+        const bool reduced = build == ReaderBuild::Murello113;
+        EXPECT_EQ(raised, reduced ? std::optional<std::int32_t>(1234) : std::nullopt);
+        EXPECT_EQ(ui.boxes.size(), reduced ? 0u : 1u);
+        EXPECT_EQ(terminal.calls.size(), 4u);  // create, InErrore, InviaFile, release
+    }
 }
 
 }  // namespace

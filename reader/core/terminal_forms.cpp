@@ -1,8 +1,7 @@
-#include "terminal/terminal_forms.h"
+#include "core/terminal_forms.h"
 
 #include <new>
-
-#include "core/run_time_error.h"
+#include <string>
 
 namespace reader {
 namespace {
@@ -10,14 +9,14 @@ namespace {
 // The load handler's error trap of the full build: the box, and nothing for the caller.
 template <typename Handler>
 void UnderErrorTrap(UserInterface& ui, Handler&& handler) {
-    RaisedError error;
+    RaisedError error(0, {});
     try {
         handler();
         return;
     } catch (const RaisedError& raised) {
         error = raised;
     } catch (const std::bad_alloc&) {
-        error = RunTimeError(kErrOutOfMemory);
+        error = ReaderError(kErrOutOfMemory);
     }
     ui.ShowMessage(error.description, std::to_wstring(error.number), kBoxOk | kBoxIconStop);
 }

@@ -23,6 +23,8 @@ class FormWindow {
     HWND Window();
     // Destroys it on its own thread, or asks that thread to close it.
     void Destroy() noexcept;
+    // Forgets it without destroying it.
+    void Abandon() noexcept { window_.release(); }
 
   private:
     HMODULE module_;

@@ -7,15 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader {
-
-enum : std::int32_t {
-    kErrCantCreateObject = 429,
-};
-// What the host reports when the control's class is not registered.
-RaisedError CantCreateObjectError();
 
 class TerminalControl {
   public:
