@@ -22,6 +22,8 @@ class ReaderObject : public Murello {
     const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
+    // Loads and unloads CaricaVX, whose load sends the upload file to the terminal.
+    void Upload1() override;
 
     // The serial pen download and its state (BufferSeriale, UltimoRecord, RecordPronto).
     PenDownload& Pen() { return pen_; }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/forms.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
 #include "platform/serial/serial_line.h"
@@ -62,6 +63,12 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+
+    // The hidden terminal forms: one pair per loaded component, shared by its objects.
+    LazyService<ScaricaVXForm> scaricaVX;
+    LazyService<CaricaVXForm> caricaVX;
+    ScaricaVXForm& ScaricaVX() { return scaricaVX.Get(); }
+    CaricaVXForm& CaricaVX() { return caricaVX.Get(); }
 };
 
 }  // namespace reader
