@@ -1,0 +1,13 @@
+// The local time of the Windows machine.
+#pragma once
+
+#include "core/wall_clock.h"
+
+namespace reader {
+
+class Win32WallClock : public WallClock {
+  public:
+    LocalDateTime Now() const override;
+};
+
+}  // namespace reader
