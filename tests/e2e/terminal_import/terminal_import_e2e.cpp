@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <ctime>
 #include <string>
@@ -157,12 +159,24 @@ class TerminalImportE2e : public testing::Test {
     }
 
     // prefix + a stamp taken during the last run ("yyyymmdd-hhnnss", or without the seconds)
-    // + suffix, when the reading folder holds it.
+    // + suffix, as the reading folder holds it. anyCase: Wine keeps the old spelling when a
+    // move only changes the case (Scarica4's ".tmp" to ".TMP" within the same second), where
+    // Windows renames.
     std::string Stamped(const std::string& prefix, const std::string& suffix,
-                        bool withSeconds = true) {
+                        bool withSeconds = true, bool anyCase = false) {
+        const auto fold = [anyCase](std::string text) {
+            if (anyCase) {
+                for (char& c : text)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            return text;
+        };
         for (std::time_t t = before_ - 1; t <= after_ + 1; ++t) {
-            const std::string name = prefix + Stamp(t).substr(0, withSeconds ? 15 : 13) + suffix;
-            if (fs::exists(letture_ / name)) return name;
+            const std::string name =
+                fold(prefix + Stamp(t).substr(0, withSeconds ? 15 : 13) + suffix);
+            for (const std::string& present : Letture()) {
+                if (fold(present) == name) return present;
+            }
         }
         return prefix + "<no stamp of the run>" + suffix;
     }
@@ -233,7 +247,7 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
                                                          "'ART42',0,NULL,1.0,'2026-12-05',2",
                                                          "'ART42',2,NULL,0.5,'2026-12-04',3"}));
     EXPECT_EQ(ReceivedInto().substr(0, 19), "C:\\_Letture\\MovMag_");
-    EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("MovMag_", ".TMP")});
+    EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("MovMag_", ".TMP", true, true)});
 
     // Scarica5 receives the terminal's file 2; ART42;5 is warned once and skipped.
     Sql("DELETE FROM Murello");
@@ -243,7 +257,7 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     ExpectWarnings(result, 1);
     EXPECT_EQ(Rows("Murello"), (std::vector<std::string>{"'ART42',17,NULL,5.0,NULL,NULL",
                                                          "'B',1,NULL,0.5,NULL,NULL"}));
-    EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("Riconciliazione_", ".TMP")});
+    EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("Riconciliazione_", ".TMP", true, true)});
     EXPECT_NE(e2e::ReadFile(terminal_ / "calls.log").find("VT_I2|VT_BYREF 2"), std::string::npos);
 
     // A file with no lines is renamed all the same.
