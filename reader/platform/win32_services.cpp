@@ -7,6 +7,7 @@
 #include "platform/files/win32_file_system.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/ui/win32_user_interface.h"
+#include "platform/ui/win32_wall_clock.h"
 
 namespace reader {
 namespace {
@@ -30,6 +31,7 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
+    services.wallClock = LazyService<WallClock>([] { return std::make_shared<Win32WallClock>(); });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 

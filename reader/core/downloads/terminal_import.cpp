@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -62,85 +62,101 @@ void Transfer(ScaricaVXForm& form) {
     form.Unload();
 }
 
-void ImportLines(TerminalFile file, TerminalBuild build, const TerminalImportServices& services,
+// Imports every line of the file into its table in one transaction. It is committed however the
+// import ends, so the rows before a failing line stay; a process killed on the way leaves the
+// table as it was.
+void ImportLines(TerminalFile file, TerminalBuild build, ReaderServices& services,
                  const std::wstring& dbPath, const std::wstring& path, std::int16_t idUt) {
-    const std::unique_ptr<Database> db = services.databases.OpenDatabase(dbPath);
-    const std::unique_ptr<TextReader> text = services.files.OpenTextFile(path);
+    const std::unique_ptr<Database> db = services.Databases().OpenDatabase(dbPath);
+    const std::unique_ptr<TextReader> text = services.Files().OpenTextFile(path);
     const std::wstring insert = InsertStatement(LayoutOf(file));
     LineContext context;
     context.idUt = idUt;
     context.lotRule = build == TerminalBuild::Murello113 ? LotRule::StraightToLong
                                                          : LotRule::ThroughValoreNumerico;
-    while (!text->AtEndOfStream()) {
-        const std::wstring line = text->ReadLine();
-        // Today's date is taken anew for each line.
-        if (file == TerminalFile::Scarica3) context.today = services.clock.Now().date;
-        const ParsedLine parsed = ParseTerminalLine(file, line, context);
-        if (parsed.kind == ParsedLine::Kind::Row) {
-            db->Execute(insert, parsed.values);
-        } else if (parsed.kind == ParsedLine::Kind::WrongCode) {
-            services.ui.ShowMessage(kWrongCodeText, kWrongCodeTitle, kBoxIconStop | kBoxOk);
+    db->BeginTransaction();
+    try {
+        while (!text->AtEndOfStream()) {
+            const std::wstring line = text->ReadLine();
+            // Today's date is taken anew for each line.
+            if (file == TerminalFile::Scarica3) context.today = services.LocalTime().Now().date;
+            const ParsedLine parsed = ParseTerminalLine(file, line, context);
+            if (parsed.kind == ParsedLine::Kind::Row) {
+                db->Execute(insert, parsed.values);
+            } else if (parsed.kind == ParsedLine::Kind::WrongCode) {
+                services.Ui().ShowMessage(kWrongCodeText, kWrongCodeTitle, kBoxIconStop | kBoxOk);
+            }
         }
+    } catch (...) {
+        try {
+            db->CommitTransaction();
+        } catch (...) {
+            // The line's error is the one to report; closing the database rolls back.
+        }
+        throw;
     }
+    db->CommitTransaction();
 }
 
-void ImportIntoReadingFolder(TerminalFile file, const TerminalImportServices& services,
+void ImportIntoReadingFolder(TerminalFile file, ReaderServices& services,
                              const std::wstring& dbPath, std::int16_t idUt) {
-    const LocalDateTime started = services.clock.Now();
+    const LocalDateTime started = services.LocalTime().Now();
     const std::wstring name =
         PrefixOf(file) + DateStamp(started) + L"-" + TimeStamp(started) + L".tmp";
-    services.form.NomeCartella = kReadingFolder;
-    services.form.NomeFile = name;
-    services.form.NumeroFile = TerminalFileNumber(file);
-    Transfer(services.form);
+    ScaricaVXForm& form = services.ScaricaVX();
+    form.NomeCartella = kReadingFolder;
+    form.NomeFile = name;
+    form.NumeroFile = TerminalFileNumber(file);
+    Transfer(form);
 
     const std::wstring path = kReadingFolder + L"\\" + name;
-    if (!services.files.FileExists(path)) return;
+    if (!services.Files().FileExists(path)) return;
     ImportLines(file, TerminalBuild::Full, services, dbPath, path, idUt);
 
     std::wstring newName = L"Importato_" + name;
     if (file == TerminalFile::Scarica4 || file == TerminalFile::Scarica5) {
-        const LocalDateTime ended = services.clock.Now();
+        const LocalDateTime ended = services.LocalTime().Now();
         newName = PrefixOf(file) + DateStamp(ended) + L"-" + TimeStamp(ended) + L".TMP";
     }
-    services.files.MoveFile(path, kReadingFolder + L"\\" + newName);
+    services.Files().MoveFile(path, kReadingFolder + L"\\" + newName);
 }
 
-void ImportTempFox(TerminalFile file, const TerminalImportServices& services,
-                   const std::wstring& dbPath) {
-    if (services.files.FileExists(kTempFox)) services.files.DeleteFile(kTempFox);
-    services.form.NumeroFile = TerminalFileNumber(file);
-    Transfer(services.form);
-    if (!services.files.FileExists(kTempFox)) return;
+void ImportTempFox(TerminalFile file, ReaderServices& services, const std::wstring& dbPath) {
+    FileSystem& files = services.Files();
+    if (files.FileExists(kTempFox)) files.DeleteFile(kTempFox);
+    ScaricaVXForm& form = services.ScaricaVX();
+    form.NumeroFile = TerminalFileNumber(file);
+    Transfer(form);
+    if (!files.FileExists(kTempFox)) return;
     ImportLines(file, TerminalBuild::Murello113, services, dbPath, kTempFox, 0);
 
     // Scarica3's file stays until the next download deletes it.
     if (file == TerminalFile::Scarica3) return;
-    if (!services.files.FolderExists(kReadingFolder)) services.files.CreateFolder(kReadingFolder);
-    const LocalDateTime ended = services.clock.Now();
+    if (!files.FolderExists(kReadingFolder)) files.CreateFolder(kReadingFolder);
+    const LocalDateTime ended = services.LocalTime().Now();
     const std::wstring suffix =
         file == TerminalFile::Scarica4 ? L"_Importato.TMP" : L"_Riconciliazione.TMP";
-    services.files.MoveFile(
-        kTempFox, kReadingFolder + L"\\" + DateStamp(ended) + L"-" + MinuteStamp(ended) + suffix);
+    files.MoveFile(kTempFox,
+                   kReadingFolder + L"\\" + DateStamp(ended) + L"-" + MinuteStamp(ended) + suffix);
 }
 
 }  // namespace
 
-void ImportTerminalFile(TerminalFile file, TerminalBuild build,
-                        const TerminalImportServices& services, const std::wstring& dbPath,
-                        std::int16_t idUt) {
+void ImportTerminalFile(TerminalFile file, TerminalBuild build, ReaderServices& services,
+                        const std::wstring& dbPath, std::int16_t idUt) {
     if (build == TerminalBuild::Murello113) {
         ImportTempFox(file, services, dbPath);
         return;
     }
+    // The trap reports in a box whose title is the bare number.
     try {
         ImportIntoReadingFolder(file, services, dbPath, idUt);
     } catch (const RaisedError& error) {
-        services.ui.ShowMessage(error.description, std::to_wstring(error.number),
-                                kBoxIconStop | kBoxOk);
+        services.Ui().ShowMessage(error.description, std::to_wstring(error.number),
+                                  kBoxIconStop | kBoxOk);
     } catch (const std::bad_alloc&) {
-        services.ui.ShowMessage(RunTimeErrorText(kErrOutOfMemory), std::to_wstring(kErrOutOfMemory),
-                                kBoxIconStop | kBoxOk);
+        services.Ui().ShowMessage(ErrorText(kErrOutOfMemory), std::to_wstring(kErrOutOfMemory),
+                                  kBoxIconStop | kBoxOk);
     }
 }
 

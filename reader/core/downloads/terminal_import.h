@@ -6,22 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "core/database.h"
 #include "core/downloads/terminal_lines.h"
-#include "core/file_system.h"
-#include "core/forms.h"
-#include "core/user_interface.h"
-#include "core/wall_clock.h"
+#include "core/services.h"
 
 namespace reader {
-
-struct TerminalImportServices {
-    FileSystem& files;
-    DatabaseEngine& databases;
-    UserInterface& ui;
-    const WallClock& clock;
-    ScaricaVXForm& form;
-};
 
 enum class TerminalBuild {
     // A fresh file name in "C:\_Letture" per download; errors shown in a box, nothing raised.
@@ -31,11 +19,11 @@ enum class TerminalBuild {
     Murello113,
 };
 
-// The whole method. The rows of one import are stored in one transaction, committed however
-// the import ends (rows before a failing line stay); a process killed during the import leaves
-// the table as it was and the file under its download name.
-void ImportTerminalFile(TerminalFile file, TerminalBuild build,
-                        const TerminalImportServices& services, const std::wstring& dbPath,
-                        std::int16_t idUt);
+// The whole method, over the object's files, database engine, boxes, wall clock and ScaricaVX
+// form (each made on first use, inside the error trap). The rows of one import are stored in one
+// transaction, committed however the import ends (rows before a failing line stay); a process
+// killed during the import leaves the table as it was and the file under its download name.
+void ImportTerminalFile(TerminalFile file, TerminalBuild build, ReaderServices& services,
+                        const std::wstring& dbPath, std::int16_t idUt);
 
 }  // namespace reader

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -39,7 +39,7 @@ class Fields {
         }
     }
     std::wstring_view operator[](std::size_t index) const {
-        if (index >= fields_.size()) throw RunTimeError(kErrSubscriptOutOfRange);
+        if (index >= fields_.size()) throw ReaderError(kErrSubscriptOutOfRange);
         return fields_[index];
     }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/conversions.h"
-#include "core/database.h"
+#include "platform/database/database.h"
 
 namespace reader {
 

@@ -1,7 +1,7 @@
 // The local time of the Windows machine.
 #pragma once
 
-#include "core/wall_clock.h"
+#include "platform/ui/wall_clock.h"
 
 namespace reader {
 

@@ -27,12 +27,4 @@ std::wstring DateStamp(const LocalDateTime& time);
 std::wstring TimeStamp(const LocalDateTime& time);
 std::wstring MinuteStamp(const LocalDateTime& time);
 
-// A clock that shows what the test sets.
-class MemoryWallClock : public WallClock {
-  public:
-    explicit MemoryWallClock(LocalDateTime start) : now(start) {}
-    LocalDateTime Now() const override { return now; }
-    LocalDateTime now;
-};
-
 }  // namespace reader

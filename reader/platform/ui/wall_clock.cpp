@@ -1,4 +1,4 @@
-#include "core/wall_clock.h"
+#include "platform/ui/wall_clock.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "core/win32_wall_clock.h"
+#include "platform/ui/win32_wall_clock.h"
 
 #include <windows.h>
 

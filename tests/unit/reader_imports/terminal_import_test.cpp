@@ -8,10 +8,11 @@
 #include <optional>
 
 #include "core/downloads/terminal_import.h"
-#include "core/memory_file_system.h"
-#include "core/memory_user_interface.h"
-#include "core/sqlite_database.h"
 #include "core/text_encoding.h"
+#include "platform/database/sqlite_database.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/ui/memory_user_interface.h"
+#include "platform/ui/memory_wall_clock.h"
 
 namespace reader {
 namespace {
@@ -42,6 +43,12 @@ class FakeScaricaVX : public ScaricaVXForm {
     MemoryFileSystem& files_;
     bool reduced_;
 };
+
+// A service of the fixture, lent to the object's services without handing over ownership.
+template <typename Service, typename Made>
+LazyService<Service> Lent(Made& made) {
+    return LazyService<Service>::Of(std::shared_ptr<Service>(std::shared_ptr<Service>(), &made));
+}
 
 class TerminalImport : public testing::Test {
   public:
@@ -101,7 +108,12 @@ class TerminalImport : public testing::Test {
 
     // Runs one method; a Murello113 error comes back as "error N: description".
     std::string Run(TerminalFile file, TerminalBuild build, FakeScaricaVX& form) {
-        const TerminalImportServices services{files, engine, ui, clock, form};
+        ReaderServices services;
+        services.files = Lent<FileSystem>(files);
+        services.databases = Lent<DatabaseEngine>(engine);
+        services.ui = Lent<UserInterface>(ui);
+        services.wallClock = Lent<WallClock>(clock);
+        services.scaricaVX = Lent<ScaricaVXForm>(form);
         try {
             ImportTerminalFile(file, build, services, FromUtf8(dbPath_), 7);
         } catch (const RaisedError& error) {
@@ -199,6 +211,10 @@ TEST_F(TerminalImport, FullBuildImportsEachFileAndRenamesIt) {
         form.sent = s.sent;
         // The transfer takes a minute: Scarica4's and Scarica5's new names are taken after it.
         form.onLoad = [&] { clock.now = {{2026, 12, 6}, 14, 31, 7}; };
+        // While a warning is open the import's rows are not committed yet: a process killed
+        // then would leave the table as it was.
+        std::vector<std::size_t> rowsSeenByOthers;
+        ui.onShow = [&] { rowsSeenByOthers.push_back(Rows(s.file).size()); };
 
         EXPECT_EQ(Run(s.file, TerminalBuild::Full, form), "");
 
@@ -206,6 +222,7 @@ TEST_F(TerminalImport, FullBuildImportsEachFileAndRenamesIt) {
         EXPECT_EQ(Boxes(), s.boxes);
         EXPECT_EQ(FileNames(), s.filesAfter);
         EXPECT_EQ(form.calls, (std::vector<std::string>{s.formCall, "Unload"}));
+        EXPECT_EQ(rowsSeenByOthers, std::vector<std::size_t>(s.boxes.size(), 0));
     }
 }
 
