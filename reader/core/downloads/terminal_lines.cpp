@@ -25,26 +25,27 @@ const TerminalLayout kScarica5{L"Murello", kScarica5Columns};
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // The fields of a line at ";", read by number as the host reads an array element: a field
-// past the last raises 9.
+// past the last raises 9. No layout reads beyond the fifth, so no more are kept.
 class Fields {
   public:
     explicit Fields(std::wstring_view line) {
         std::size_t start = 0;
-        while (true) {
+        while (count_ < fields_.size()) {
             const auto end = line.find(L';', start);
-            fields_.push_back(
-                line.substr(start, end == std::wstring_view::npos ? end : end - start));
+            fields_[count_++] =
+                line.substr(start, end == std::wstring_view::npos ? end : end - start);
             if (end == std::wstring_view::npos) break;
             start = end + 1;
         }
     }
     std::wstring_view operator[](std::size_t index) const {
-        if (index >= fields_.size()) throw ReaderError(kErrSubscriptOutOfRange);
+        if (index >= count_) throw ReaderError(kErrSubscriptOutOfRange);
         return fields_[index];
     }
 
   private:
-    std::vector<std::wstring_view> fields_;
+    std::array<std::wstring_view, 5> fields_;
+    std::size_t count_ = 0;
 };
 
 bool IsRofMarker(std::wstring_view field) {

@@ -47,12 +47,12 @@ class SqliteDatabase : public Database {
         // However this run ends, the kept statement is left ready for the next one.
         struct ResetAfterUse {
             sqlite3_stmt* statement;
-            ~ResetAfterUse() {
-                if (statement == nullptr) return;  // an empty text prepares to nothing
-                sqlite3_reset(statement);
-                sqlite3_clear_bindings(statement);
-            }
+            ~ResetAfterUse() { sqlite3_reset(statement); }
         } reset{statement};
+        // Placeholders left without a value are Null, as in a newly prepared statement.
+        if (static_cast<int>(values.size()) < sqlite3_bind_parameter_count(statement)) {
+            sqlite3_clear_bindings(statement);
+        }
         for (std::size_t i = 0; i < values.size(); ++i) {
             Bind(statement, static_cast<int>(i) + 1, values[i]);
         }
