@@ -157,3 +157,19 @@ TEST_F(DaoStandinScript, RaisesTheEnginesNumbersAndDescriptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reader's DAO database service (tests/contract/dao_database) against the stand-in.
+TEST(DaoDatabaseUnderWine, TheServicePassesItsSuiteAgainstTheStandInEngine) {
+    e2e::DaoStandin standin;
+    e2e::ProcessOptions options;
+    options.timeout = 120s;
+    const e2e::ProcessResult result = e2e::RunWine(
+        {e2e::TestingBinary("dao_database_contract.exe").string(), "--gtest_color=no"}, options);
+    ASSERT_FALSE(result.timed_out) << result.out << result.err;
+    EXPECT_EQ(0, result.exit_code) << result.out << result.err;
+    EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 6 tests")) << result.out;
+}
+
+}  // namespace

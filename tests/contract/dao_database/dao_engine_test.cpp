@@ -1,0 +1,323 @@
+// The DAO engine's database service against the stand-in engine (registered by the end-to-end
+// test that runs this program under Wine): typed values as parameters, appends by column name,
+// transactions, the engine's errors, and which engine object serves which file.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "core/text_encoding.h"
+#include "platform/database/named_value_shim.h"
+#include "platform/database/win32_dao_database.h"
+
+namespace reader {
+namespace {
+
+using Calls = std::vector<std::vector<std::string>>;
+
+const std::wstring kInsert =
+    L"Insert Into Murello (Codart,[id sottoOrd],IdLotto,Quantit\u00e0) Select ?,?,?,?";
+
+class ComApartment : public testing::Environment {
+  public:
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { CoUninitialize(); }
+};
+const auto* const kApartment = testing::AddGlobalTestEnvironment(new ComApartment);
+
+class DaoEngineTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        folder_ =
+            std::filesystem::path(temp) / ("dao_contract_" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder_);
+        record_ = folder_ / "calls.txt";
+        std::filesystem::remove(record_);
+        SetEnvironmentVariableW(L"LANVIK_DAO_RECORD", record_.wstring().c_str());
+        mdb_ = MakeFile("app.mdb");
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"LANVIK_DAO_RECORD", nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    // A ".mdb" (or ".accdb") file for the stand-in: a SQLite database with the reader's table.
+    std::wstring MakeFile(const std::string& name) {
+        const std::filesystem::path path = folder_ / name;
+        std::filesystem::remove(path);
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(path.string().c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE Murello (Codart TEXT NOT NULL PRIMARY KEY, "
+                               "[id sottoOrd] INTEGER, IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL, "
+                               "Data TEXT)",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        return path.wstring();
+    }
+
+    std::vector<std::string> Rows(const std::wstring& file) {
+        std::vector<std::string> rows;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(ToUtf8(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||quote(IdLotto)"
+                           "||','||quote(\"Quantit\xC3\xA0\")||','||quote(Data) FROM Murello "
+                           "ORDER BY rowid",
+                           -1, &statement, nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return rows;
+    }
+
+    // The stand-in's record, split into fields (escapes are not undone: no test value has any).
+    Calls Recorded(const std::string& only = {}) {
+        Calls calls;
+        std::ifstream in(record_);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::vector<std::string> fields;
+            std::stringstream split(line);
+            std::string field;
+            while (std::getline(split, field, '\t')) fields.push_back(field);
+            if (only.empty() || (!fields.empty() && fields[0] == only)) calls.push_back(fields);
+        }
+        return calls;
+    }
+
+    std::filesystem::path folder_;
+    std::filesystem::path record_;
+    std::wstring mdb_;
+};
+
+RaisedError ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RaisedError& error) {
+        return error;
+    }
+    return {0, L""};
+}
+
+TEST_F(DaoEngineTest, TypedValuesArriveAsParametersAndNoValueIsInAnySqlText) {
+    DaoEngine engine;
+    {
+        auto db = engine.OpenDatabase(mdb_);
+        const Value values[] = {std::wstring(L"O'Brien \"x\""), std::int32_t{12}, std::int32_t{-7},
+                                2.75};
+        db->Execute(kInsert, values);
+        db->Execute(L"Update Murello Set Data = ? Where Codart = ?",
+                    std::vector<Value>{Date{2024, 3, 15}, std::wstring(L"O'Brien \"x\"")});
+    }
+    EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'O''Brien \"x\"',12,-7,2.75,'2024-03-15'"});
+    EXPECT_EQ(Recorded("Parameter"), (Calls{{"Parameter", "p1", "8", "O'Brien \"x\""},
+                                            {"Parameter", "p2", "3", "12"},
+                                            {"Parameter", "p3", "3", "-7"},
+                                            {"Parameter", "p4", "5", "2.75"},
+                                            {"Parameter", "p1", "7", "2024-03-15"},
+                                            {"Parameter", "p2", "8", "O'Brien \"x\""}}));
+    EXPECT_EQ(Recorded("CreateQueryDef"),
+              (Calls{{"CreateQueryDef", "",
+                      "PARAMETERS p1 Text ( 255 ), p2 Long, p3 Long, p4 Double; Insert Into "
+                      "Murello (Codart,[id sottoOrd],IdLotto,Quantit\xC3\xA0) Select p1,p2,p3,p4"},
+                     {"CreateQueryDef", "",
+                      "PARAMETERS p1 DateTime, p2 Text ( 255 ); Update Murello Set Data = p1 "
+                      "Where Codart = p2"}}));
+    EXPECT_EQ(Recorded("QueryDefExecute"),
+              (Calls{{"QueryDefExecute", "128"}, {"QueryDefExecute", "128"}}));
+    EXPECT_EQ(Recorded("QueryDefClose").size(), 2u);
+    EXPECT_EQ(Recorded("DatabaseClose").size(), 1u);
+}
+
+TEST_F(DaoEngineTest, RowsAppendByColumnNameThroughOneAppendOnlyRecordset) {
+    DaoEngine engine;
+    {
+        auto db = engine.OpenDatabase(mdb_);
+        auto& dao = dynamic_cast<DaoDatabase&>(*db);
+        for (const wchar_t* code : {L"A12", L"B'7"}) {
+            const NamedValue row[] = {{L"Codart", std::wstring(code)},
+                                      {L"Quantit\u00e0", std::wstring(L"5")},
+                                      {L"Data", Date{2024, 1, 2}},
+                                      {L"IdLotto", std::int32_t{0}}};
+            dao.AppendRow(L"murello", row);
+        }
+    }
+    EXPECT_EQ(Rows(mdb_), (std::vector<std::string>{"'A12',NULL,0,5.0,'2024-01-02'",
+                                                    "'B''7',NULL,0,5.0,'2024-01-02'"}));
+    EXPECT_EQ(Recorded("OpenRecordset"),
+              (Calls{{"OpenRecordset", "Select * from murello", "-", "8"}}));
+    EXPECT_EQ(Recorded("AddNew").size(), 2u);
+    EXPECT_EQ(Recorded("Update").size(), 2u);
+    EXPECT_EQ(Recorded("RecordsetClose").size(), 1u);
+}
+
+TEST_F(DaoEngineTest, ATransactionRollsBackOrCommitsEverythingInIt) {
+    DaoEngine engine;
+    {
+        auto db = engine.OpenDatabase(mdb_);
+        auto& dao = dynamic_cast<DaoDatabase&>(*db);
+        const NamedValue first[] = {{L"Codart", std::wstring(L"GONE")}};
+        dao.BeginTransaction();
+        dao.AppendRow(L"Murello", first);
+        db->Execute(kInsert, std::vector<Value>{std::wstring(L"GONE2"), 1, 1, 1.0});
+        dao.RollbackTransaction();
+        const NamedValue second[] = {{L"Codart", std::wstring(L"KEPT")}};
+        dao.BeginTransaction();
+        dao.AppendRow(L"Murello", second);
+        dao.CommitTransaction();
+        // Left open: lost when the database goes away.
+        dao.BeginTransaction();
+        db->Execute(kInsert, std::vector<Value>{std::wstring(L"OPEN"), 1, 1, 1.0});
+    }
+    EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'KEPT',NULL,NULL,NULL,NULL"});
+    EXPECT_EQ(Recorded("BeginTrans").size(), 3u);
+    EXPECT_EQ(Recorded("Rollback").size(), 2u);
+    EXPECT_EQ(Recorded("CommitTrans").size(), 1u);
+}
+
+// Every error keeps the engine's own number and description; a row the table rejects is an
+// error, never a row silently left out.
+TEST_F(DaoEngineTest, EngineErrorsKeepTheirNumbersAndDescriptions) {
+    DaoEngine engine;
+    auto db = engine.OpenDatabase(mdb_);
+    auto& dao = dynamic_cast<DaoDatabase&>(*db);
+    db->Execute(kInsert, std::vector<Value>{std::wstring(L"K"), 1, 1, 1.0});
+    const std::wstring missingFile = (folder_ / "nessuno.mdb").wstring();
+    struct Case {
+        const char* what;
+        std::function<void()> action;
+        std::int32_t number;
+        std::wstring description;
+    };
+    const Case cases[] = {
+        {"missing file", [&] { engine.OpenDatabase(missingFile); }, 3024,
+         L"Could not find file '" + missingFile + L"'."},
+        {"missing table",
+         [&] { db->Execute(L"Insert Into Nessuna (A) Select ?", std::vector<Value>{1}); }, 3078,
+         L"The Microsoft Jet database engine cannot find the input table or query 'Nessuna'.  "
+         L"Make sure it exists and that its name is spelled correctly."},
+        {"missing table for rows",
+         [&] {
+             const NamedValue row[] = {{L"A", 1}};
+             dao.AppendRow(L"Nessuna", row);
+         },
+         3078,
+         L"The Microsoft Jet database engine cannot find the input table or query 'Nessuna'.  "
+         L"Make sure it exists and that its name is spelled correctly."},
+        {"missing field",
+         [&] {
+             const NamedValue row[] = {{L"Codart", std::wstring(L"F")}, {L"Nessuno", 1}};
+             dao.AppendRow(L"Murello", row);
+         },
+         3265, L"Item not found in this collection."},
+        {"conversion",
+         [&] {
+             const NamedValue row[] = {{L"Codart", std::wstring(L"C")},
+                                       {L"Quantit\u00e0", std::wstring(L"tre")}};
+             dao.AppendRow(L"Murello", row);
+         },
+         3421, L"Data type conversion error."},
+        {"duplicate by statement",
+         [&] {
+             db->Execute(kInsert, std::vector<Value>{std::wstring(L"K"), 2, 2, 2.0});
+         },
+         3022,
+         L"The changes you requested to the table were not successful because they would create "
+         L"duplicate values in the index, primary key, or relationship. Change the data in the "
+         L"field or fields that contain duplicate data, remove the index, or redefine the index "
+         L"to permit duplicate entries and try again."},
+        {"duplicate without values",
+         [&] { db->Execute(L"Insert Into Murello (Codart) Select 'K'", {}); }, 3022,
+         L"The changes you requested to the table were not successful because they would create "
+         L"duplicate values in the index, primary key, or relationship. Change the data in the "
+         L"field or fields that contain duplicate data, remove the index, or redefine the index "
+         L"to permit duplicate entries and try again."},
+        {"required field",
+         [&] {
+             const NamedValue row[] = {{L"IdLotto", 3}};
+             dao.AppendRow(L"Murello", row);
+         },
+         3314,
+         L"The field 'Murello.Codart' cannot contain a Null value because the Required property "
+         L"for this field is set to True.  Enter a value in this field."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RaisedError error = ErrorOf(c.action);
+        EXPECT_EQ(error.number, c.number);
+        EXPECT_EQ(error.description, c.description);
+    }
+    EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'K',1,1,1.0,NULL"});
+}
+
+// Replaces a ProgID's registration for the life of the object, as on a machine without it.
+class ProgIdHidden {
+  public:
+    explicit ProgIdHidden(const wchar_t* progId) : progId_(progId) {
+        wchar_t clsid[64] = {};
+        DWORD size = sizeof clsid;
+        RegGetValueW(HKEY_CLASSES_ROOT, (progId_ + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ,
+                     nullptr, clsid, &size);
+        clsid_ = clsid;
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, progId);
+    }
+    ~ProgIdHidden() {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, (progId_ + L"\\CLSID").c_str(), nullptr, REG_SZ,
+                        clsid_.c_str(), static_cast<DWORD>((clsid_.size() + 1) * sizeof(wchar_t)));
+    }
+
+  private:
+    std::wstring progId_;
+    std::wstring clsid_;
+};
+
+TEST_F(DaoEngineTest, OneEngineObjectPerKindMadeOnFirstUseAndReleasedOnRequest) {
+    const std::wstring accdb = MakeFile("app.accdb");
+    {
+        DaoEngine engine;
+        EXPECT_TRUE(Recorded().empty());
+        engine.OpenDatabase(mdb_);
+        engine.OpenDatabase(mdb_);
+        engine.OpenDatabase(accdb);
+        // The 3.6 engine opens ".mde" files too (this one does not exist).
+        EXPECT_EQ(ErrorOf([&] { engine.OpenDatabase(L"C:\\X.MDE"); }).number, 3024);
+    }
+    EXPECT_EQ(Recorded("EngineCreated"),
+              (Calls{{"EngineCreated", "36"}, {"EngineCreated", "120"}}));
+    EXPECT_EQ(Recorded("EngineReleased"),
+              (Calls{{"EngineReleased", "36"}, {"EngineReleased", "120"}}));
+}
+
+TEST_F(DaoEngineTest, MdbFilesFallBackToTheNewerEngineAndNoEngineIs429) {
+    DaoEngine engine;
+    {
+        ProgIdHidden no36(L"DAO.DBEngine.36");
+        engine.OpenDatabase(mdb_)->Execute(kInsert,
+                                           std::vector<Value>{std::wstring(L"N"), 1, 1, 1.0});
+        EXPECT_EQ(Recorded("EngineCreated"), (Calls{{"EngineCreated", "120"}}));
+        engine.ReleaseEngines();
+        EXPECT_EQ(Recorded("EngineReleased"), (Calls{{"EngineReleased", "120"}}));
+        ProgIdHidden no120(L"DAO.DBEngine.120");
+        for (const std::wstring& path : {mdb_, std::wstring(L"C:\\app.accdb")}) {
+            const RaisedError error = ErrorOf([&] { engine.OpenDatabase(path); });
+            EXPECT_EQ(error.number, 429);
+            EXPECT_EQ(error.description, L"ActiveX component can't create object");
+        }
+    }
+    EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'N',1,1,1.0,NULL"});
+}
+
+}  // namespace
+}  // namespace reader
