@@ -12,6 +12,7 @@
 
 #include "core/text_encoding.h"
 #include "platform/database/named_value_shim.h"
+#include "platform/database/win32_component_engine.h"
 #include "platform/database/win32_dao_database.h"
 
 namespace reader {
@@ -81,7 +82,7 @@ class DaoEngineTest : public testing::Test {
         return rows;
     }
 
-    // The stand-in's record, split into fields (escapes are not undone: no test value has any).
+    // The stand-in's record, split into fields, with its escapes undone.
     Calls Recorded(const std::string& only = {}) {
         Calls calls;
         std::ifstream in(record_);
@@ -91,7 +92,21 @@ class DaoEngineTest : public testing::Test {
             std::vector<std::string> fields;
             std::stringstream split(line);
             std::string field;
-            while (std::getline(split, field, '\t')) fields.push_back(field);
+            while (std::getline(split, field, '\t')) {
+                std::string plain;
+                for (std::size_t i = 0; i < field.size(); ++i) {
+                    if (field[i] == '\\' && i + 1 < field.size()) {
+                        const char next = field[++i];
+                        plain += next == 't'   ? '\t'
+                                 : next == 'r' ? '\r'
+                                 : next == 'n' ? '\n'
+                                               : next;
+                    } else {
+                        plain += field[i];
+                    }
+                }
+                fields.push_back(plain);
+            }
             if (only.empty() || (!fields.empty() && fields[0] == only)) calls.push_back(fields);
         }
         return calls;
@@ -317,6 +332,24 @@ TEST_F(DaoEngineTest, MdbFilesFallBackToTheNewerEngineAndNoEngineIs429) {
         }
     }
     EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'N',1,1,1.0,NULL"});
+}
+
+TEST_F(DaoEngineTest, TheComponentsEngineSendsAccessFilesToDaoAndLetsGoOfItWhenAsked) {
+    const std::shared_ptr<DatabaseEngine> engine = ComponentDatabaseEngine();
+    engine->OpenDatabase(mdb_);
+    engine->OpenDatabase(mdb_);
+    ReleaseComponentEngines();
+    const std::filesystem::path copy = folder_ / "other.db";
+    std::filesystem::copy_file(mdb_, copy);
+    engine->OpenDatabase(copy.wstring())
+        ->Execute(kInsert, std::vector<Value>{std::wstring(L"S"), 1, 1, 1.0});
+    EXPECT_EQ(Rows(copy.wstring()), std::vector<std::string>{"'S',1,1,1.0,NULL"});
+    EXPECT_EQ(Recorded(), (Calls{{"EngineCreated", "36"},
+                                 {"OpenDatabase", ToUtf8(mdb_)},
+                                 {"DatabaseClose"},
+                                 {"OpenDatabase", ToUtf8(mdb_)},
+                                 {"DatabaseClose"},
+                                 {"EngineReleased", "36"}}));
 }
 
 }  // namespace
