@@ -29,11 +29,14 @@ std::wstring ParameterTypeName(const Value& value) {
                 return v.size() > kTextParameterLimit ? L"Memo" : L"Text ( 255 )";
             } else if constexpr (std::is_same_v<T, std::int32_t>) {
                 return L"Long";
+            } else if constexpr (std::is_same_v<T, std::int16_t>) {
+                return L"Short";
             } else if constexpr (std::is_same_v<T, double>) {
                 return L"Double";
             } else if constexpr (std::is_same_v<T, Date>) {
                 return L"DateTime";
             } else {
+                static_assert(std::is_same_v<T, std::monostate>, "a value type without a name");
                 return L"Text ( 255 )";
             }
         },

@@ -26,11 +26,14 @@ Variant ToVariant(const Value& value) {
                 return Variant::Text(v);
             } else if constexpr (std::is_same_v<T, std::int32_t>) {
                 return Variant::Long(v);
+            } else if constexpr (std::is_same_v<T, std::int16_t>) {
+                return Variant::Short(v);
             } else if constexpr (std::is_same_v<T, double>) {
                 return Variant::Real(v);
             } else if constexpr (std::is_same_v<T, Date>) {
                 return Variant::DateValue(AutomationDate(v));
             } else {
+                static_assert(std::is_same_v<T, std::monostate>, "a value type without a VARIANT");
                 return Variant::Null();
             }
         },

@@ -45,6 +45,13 @@ Variant Variant::Long(std::int32_t number) {
     return v;
 }
 
+Variant Variant::Short(std::int16_t number) {
+    Variant v;
+    V_VT(&v.value_) = VT_I2;
+    V_I2(&v.value_) = number;
+    return v;
+}
+
 Variant Variant::Real(double number) {
     Variant v;
     V_VT(&v.value_) = VT_R8;

@@ -26,6 +26,7 @@ class Variant {
 
     static Variant Text(const std::wstring& text);
     static Variant Long(std::int32_t number);
+    static Variant Short(std::int16_t number);
     static Variant Real(double number);
     static Variant DateValue(double automationDate);
     static Variant Null();
