@@ -1,5 +1,7 @@
 #include "platform/database/win32_component_engine.h"
 
+#include <atomic>
+
 #include "core/sqlite_database.h"
 #include "platform/database/win32_dao_database.h"
 
@@ -17,8 +19,12 @@ struct ComponentEngine {
     std::shared_ptr<DatabaseEngine> engine;
 };
 
+// Set once the engine exists, so that unloading never makes one just to let it go.
+std::atomic<bool> made{false};
+
 ComponentEngine& Component() {
     static ComponentEngine component;
+    made = true;
     return component;
 }
 
@@ -26,8 +32,12 @@ ComponentEngine& Component() {
 
 std::shared_ptr<DatabaseEngine> ComponentDatabaseEngine() { return Component().engine; }
 
-void ReleaseComponentEngines() { Component().dao->ReleaseEngines(); }
+void ReleaseComponentEngines() {
+    if (made) Component().dao->ReleaseEngines();
+}
 
-void AbandonComponentEngines() { Component().dao->AbandonEngines(); }
+void AbandonComponentEngines() {
+    if (made) Component().dao->AbandonEngines();
+}
 
 }  // namespace reader
