@@ -3,10 +3,24 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace e2e {
+
+// Where a scenario's rows go: a SQLite file, or an Access file through the stand-in engine (a
+// SQLite file too for the stand-in, so the rows read back alike). A suite runs its scenarios over
+// both with INSTANTIATE_TEST_SUITE_P(Storage, Suite, testing::ValuesIn(e2e::kStorages)).
+struct Storage {
+    const char* name;
+    const char* extension;  // of the database file: it chooses the component's database service
+    bool dao;               // the stand-in engine must be registered
+};
+inline constexpr Storage kSqliteFile{"SqliteFile", ".db", false};
+inline constexpr Storage kAccessFile{"AccessFile", ".mdb", true};
+inline constexpr Storage kStorages[] = {kSqliteFile, kAccessFile};
+inline void PrintTo(const Storage& storage, std::ostream* out) { *out << storage.name; }
 
 class DaoStandin {
   public:
