@@ -7,6 +7,7 @@
 #include "com/registration.h"
 #include "com/server_module.h"
 #include "murello_idl.h"
+#include "platform/database/win32_component_engine.h"
 
 namespace {
 reader::com::ClassFactory factory;
@@ -17,6 +18,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         reader::com::SetThisModule(instance);
         DisableThreadLibraryCalls(instance);
     }
+    // COM must not be called from here: the engine objects are forgotten, not released.
+    if (reason == DLL_PROCESS_DETACH) reader::AbandonComponentEngines();
     return TRUE;
 }
 
@@ -28,7 +31,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return reader::com::CanUnload() ? S_OK : S_FALSE;
+    if (!reader::com::CanUnload()) return S_FALSE;
+    // The database engine objects live as long as the loaded component.
+    reader::ReleaseComponentEngines();
+    return S_OK;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return reader::com::RegisterServer(); }

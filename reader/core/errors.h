@@ -26,6 +26,8 @@ namespace reader {
     XX(PermissionDenied, 70, L"Permission denied")                                               \
     XX(PathNotFound, 76, L"Path not found")                                                      \
     XX(InvalidPropertyValue, 380, L"Invalid property value")                                     \
+    XX(ObjectRequired, 424, L"Object required")                                                  \
+    XX(CannotCreateObject, 429, L"ActiveX component can't create object")                        \
     XX(ActionNotSupported, 445, L"Object doesn't support this action")                           \
     XX(DbReservedError, 3000, L"Reserved error")                                                 \
     XX(DbDuplicateValue, 3022,                                                                   \

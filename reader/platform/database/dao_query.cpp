@@ -76,8 +76,8 @@ ParameterQuery MakeParameterQuery(std::wstring_view statement, std::span<const V
         }
     }
     if (missing > 0) {
-        throw RaisedError{kDbTooFewParameters,
-                          L"Too few parameters. Expected " + std::to_wstring(missing) + L"."};
+        throw ReaderErrorWithText(kErrDbTooFewParameters, L"Too few parameters. Expected " +
+                                                              std::to_wstring(missing) + L".");
     }
     query.text = values.empty() ? body : clause + L"; " + body;
     return query;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/database.h"
+#include "platform/database/database.h"
 
 namespace reader {
 

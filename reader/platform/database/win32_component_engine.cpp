@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "core/sqlite_database.h"
+#include "platform/database/sqlite_database.h"
 #include "platform/database/win32_dao_database.h"
 
 namespace reader {

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "core/database.h"
+#include "platform/database/database.h"
 
 namespace reader {
 

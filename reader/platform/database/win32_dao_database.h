@@ -14,9 +14,8 @@
 #include <span>
 #include <string>
 
-#include "core/database.h"
 #include "kit/com_ptr.h"
-#include "platform/database/named_value_shim.h"
+#include "platform/database/database.h"
 
 namespace reader {
 
@@ -33,11 +32,11 @@ class DaoDatabase : public Database {
     void Execute(const std::wstring& statement, std::span<const Value> values) override;
     // AddNew, the fields by name, Update, on the table's append-only record set
     // ("Select * from <table>", options 8), opened once for as long as rows go to that table.
-    void AppendRow(const std::wstring& table, std::span<const NamedValue> values);
+    void AppendRow(const std::wstring& table, std::span<const NamedValue> values) override;
     // The default workspace's BeginTrans, CommitTrans and Rollback.
-    void BeginTransaction();
-    void CommitTransaction();
-    void RollbackTransaction();
+    void BeginTransaction() override;
+    void CommitTransaction() override;
+    void RollbackTransaction() override;
 
   private:
     IDispatch& Workspace();

@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "core/text_encoding.h"
-#include "platform/database/named_value_shim.h"
 #include "platform/database/win32_component_engine.h"
 #include "platform/database/win32_dao_database.h"
 
@@ -160,13 +159,12 @@ TEST_F(DaoEngineTest, RowsAppendByColumnNameThroughOneAppendOnlyRecordset) {
     DaoEngine engine;
     {
         auto db = engine.OpenDatabase(mdb_);
-        auto& dao = dynamic_cast<DaoDatabase&>(*db);
         for (const wchar_t* code : {L"A12", L"B'7"}) {
             const NamedValue row[] = {{L"Codart", std::wstring(code)},
                                       {L"Quantit\u00e0", std::wstring(L"5")},
                                       {L"Data", Date{2024, 1, 2}},
                                       {L"IdLotto", std::int32_t{0}}};
-            dao.AppendRow(L"murello", row);
+            db->AppendRow(L"murello", row);
         }
     }
     EXPECT_EQ(Rows(mdb_), (std::vector<std::string>{"'A12',NULL,0,5.0,'2024-01-02'",
@@ -182,18 +180,17 @@ TEST_F(DaoEngineTest, ATransactionRollsBackOrCommitsEverythingInIt) {
     DaoEngine engine;
     {
         auto db = engine.OpenDatabase(mdb_);
-        auto& dao = dynamic_cast<DaoDatabase&>(*db);
         const NamedValue first[] = {{L"Codart", std::wstring(L"GONE")}};
-        dao.BeginTransaction();
-        dao.AppendRow(L"Murello", first);
+        db->BeginTransaction();
+        db->AppendRow(L"Murello", first);
         db->Execute(kInsert, std::vector<Value>{std::wstring(L"GONE2"), 1, 1, 1.0});
-        dao.RollbackTransaction();
+        db->RollbackTransaction();
         const NamedValue second[] = {{L"Codart", std::wstring(L"KEPT")}};
-        dao.BeginTransaction();
-        dao.AppendRow(L"Murello", second);
-        dao.CommitTransaction();
+        db->BeginTransaction();
+        db->AppendRow(L"Murello", second);
+        db->CommitTransaction();
         // Left open: lost when the database goes away.
-        dao.BeginTransaction();
+        db->BeginTransaction();
         db->Execute(kInsert, std::vector<Value>{std::wstring(L"OPEN"), 1, 1, 1.0});
     }
     EXPECT_EQ(Rows(mdb_), std::vector<std::string>{"'KEPT',NULL,NULL,NULL,NULL"});
@@ -207,7 +204,6 @@ TEST_F(DaoEngineTest, ATransactionRollsBackOrCommitsEverythingInIt) {
 TEST_F(DaoEngineTest, EngineErrorsKeepTheirNumbersAndDescriptions) {
     DaoEngine engine;
     auto db = engine.OpenDatabase(mdb_);
-    auto& dao = dynamic_cast<DaoDatabase&>(*db);
     db->Execute(kInsert, std::vector<Value>{std::wstring(L"K"), 1, 1, 1.0});
     const std::wstring missingFile = (folder_ / "nessuno.mdb").wstring();
     struct Case {
@@ -226,7 +222,7 @@ TEST_F(DaoEngineTest, EngineErrorsKeepTheirNumbersAndDescriptions) {
         {"missing table for rows",
          [&] {
              const NamedValue row[] = {{L"A", 1}};
-             dao.AppendRow(L"Nessuna", row);
+             db->AppendRow(L"Nessuna", row);
          },
          3078,
          L"The Microsoft Jet database engine cannot find the input table or query 'Nessuna'.  "
@@ -234,14 +230,14 @@ TEST_F(DaoEngineTest, EngineErrorsKeepTheirNumbersAndDescriptions) {
         {"missing field",
          [&] {
              const NamedValue row[] = {{L"Codart", std::wstring(L"F")}, {L"Nessuno", 1}};
-             dao.AppendRow(L"Murello", row);
+             db->AppendRow(L"Murello", row);
          },
          3265, L"Item not found in this collection."},
         {"conversion",
          [&] {
              const NamedValue row[] = {{L"Codart", std::wstring(L"C")},
                                        {L"Quantit\u00e0", std::wstring(L"tre")}};
-             dao.AppendRow(L"Murello", row);
+             db->AppendRow(L"Murello", row);
          },
          3421, L"Data type conversion error."},
         {"duplicate by statement",
@@ -262,7 +258,7 @@ TEST_F(DaoEngineTest, EngineErrorsKeepTheirNumbersAndDescriptions) {
         {"required field",
          [&] {
              const NamedValue row[] = {{L"IdLotto", 3}};
-             dao.AppendRow(L"Murello", row);
+             db->AppendRow(L"Murello", row);
          },
          3314,
          L"The field 'Murello.Codart' cannot contain a Null value because the Required property "
