@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "core/text_encoding.h"
+#include "database_contract.h"
 #include "platform/database/win32_component_engine.h"
 #include "platform/database/win32_dao_database.h"
 
@@ -28,6 +29,11 @@ class ComApartment : public testing::Environment {
     void TearDown() override { CoUninitialize(); }
 };
 const auto* const kApartment = testing::AddGlobalTestEnvironment(new ComApartment);
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, DatabaseContract,
+    testing::Values(DatabaseBench{"Dao", [] { return std::make_unique<DaoEngine>(); }, ".mdb"}),
+    [](const testing::TestParamInfo<DatabaseBench>& info) { return std::string(info.param.name); });
 
 class DaoEngineTest : public testing::Test {
   protected:
