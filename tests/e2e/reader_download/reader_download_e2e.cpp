@@ -2,145 +2,20 @@
 // Porta and DbPath and calls Scarica, the user sees these boxes and the table holds these rows.
 // Every scenario runs twice: with a SQLite file, and with an Access file (".mdb") through the
 // stand-in DAO engine, which keeps its rows in a SQLite file too, so both give the same rows.
-#include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "e2e/dao_standin.h"
-#include "e2e/harness.h"
-#include "simulated_pen.h"
+#include "reader_download_fixture.h"
 
+namespace reader_download_e2e {
 namespace {
-
-using namespace std::chrono_literals;
-
-constexpr int kPort = 5;
-const char kInstallFolder[] = "C:\\Programmi\\Murello";
-const std::string kTimeoutText =
-    "Controllare il collegamento con la penna ottica e le impostazioni della porta seriale.";
-
-struct Build {
-    std::string dll;
-    std::string progId;
-};
-const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
-const Build kMurello111{"Murello111", "ZaradEdadod111.Murello"};
-
-class Registered {
-  public:
-    explicit Registered(const Build& build)
-        : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
-        Regsvr32(false);
-    }
-    ~Registered() { Regsvr32(true); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-  private:
-    void Regsvr32(bool unregister) {
-        const e2e::ProcessResult result = e2e::Regsvr32(dll_, unregister);
-        EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
-    }
-    std::string dll_;
-};
-
-class ReaderDownloadBase : public testing::Test {
-  protected:
-    explicit ReaderDownloadBase(const e2e::Storage& storage) : storage_(storage) {}
-
-    void SetUp() override {
-        if (storage_.dao) dao_.emplace();
-        temp_ = e2e::TempFolder();
-        dbUnix_ = temp_.unix / (std::string("letture") + storage_.extension);
-        std::filesystem::remove(dbUnix_);
-        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
-            "\"Quantit\xC3\xA0\" REAL)");
-    }
-    void TearDown() override {
-        e2e::UnlinkComPort(kPort);
-        std::filesystem::remove(dbUnix_);
-        dao_.reset();
-    }
-
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
-
-    std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
-                           "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
-                           "ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
-    }
-
-    // Runs a script that creates one object on port `port`, then runs `calls`; the boxes are
-    // answered with OK.
-    e2e::ScenarioResult RunScript(const Build& build, standins::SimulatedPen& pen, int port,
-                                  const std::string& calls, int boxes) {
-        e2e::LinkComPort(kPort, pen.TerminalPath());
-        pen.Start();
-        const std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
-                                   "o.Porta = " + std::to_string(port) + "\r\n" + "o.DbPath = \"" +
-                                   e2e::WindowsPath(dbUnix_) + "\"\r\n" + calls;
-        e2e::WriteFile(temp_.unix / "scarica.vbs", script);
-        e2e::Scenario scenario;
-        scenario.command_line =
-            "C:\\windows\\system32\\cscript.exe //nologo " + temp_.windows + "\\scarica.vbs";
-        scenario.answers.assign(static_cast<std::size_t>(boxes), "OK");
-        scenario.timeout = 60s;
-        if (dao_) scenario.env.push_back(dao_->RecordVariable());
-        e2e::ScenarioResult result = e2e::RunScenario(scenario);
-        pen.Stop();
-        EXPECT_FALSE(result.timed_out) << result.out << result.err;
-        EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
-        return result;
-    }
-
-    // Calls Scarica `downloads` times on one object, echoing the milliseconds each call took.
-    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
-                                     int boxes) {
-        std::string calls;
-        for (int i = 0; i < downloads; ++i) calls += kTimedScarica;
-        return RunScript(build, pen, kPort, calls, boxes);
-    }
-
-    static constexpr const char* kTimedScarica =
-        "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * 1000)\r\n";
-
-    e2e::Storage storage_;
-    std::optional<e2e::DaoStandin> dao_;
-    e2e::Folder temp_;
-    std::filesystem::path dbUnix_;
-};
-
-class ReaderDownload : public ReaderDownloadBase, public testing::WithParamInterface<e2e::Storage> {
-  protected:
-    ReaderDownload() : ReaderDownloadBase(GetParam()) {}
-};
 
 INSTANTIATE_TEST_SUITE_P(Storage, ReaderDownload, testing::ValuesIn(e2e::kStorages),
                          [](const testing::TestParamInfo<e2e::Storage>& info) {
@@ -342,150 +217,6 @@ TEST_P(ReaderDownload, SixteenBitBuildDownloadsToo) {
     EXPECT_EQ(Rows(), std::vector<std::string>{"'Z9',9,9,9.5"});
 }
 
-// A statement the database rejects is the engine's error, shown with its number and description,
-// whichever service stores the rows; a rejected row is never dropped in silence.
-TEST_P(ReaderDownload, DatabaseErrorsShowTheEnginesNumberAndDescription) {
-    Registered registered(kMurello11500);
-    const std::string path = e2e::WindowsPath(dbUnix_);
-    struct Case {
-        const char* what;
-        std::string sql;  // run before the download; "" removes the file
-        std::string title;
-        std::string text;
-        std::vector<std::string> rows;
-    };
-    const Case cases[] = {
-        {"duplicate key",
-         "DROP TABLE Murello; CREATE TABLE Murello (Codart TEXT PRIMARY KEY, [id sottoOrd] "
-         "INTEGER, IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL)",
-         "Errore n. 3022",
-         "The changes you requested to the table were not successful because they would create "
-         "duplicate values in the index, primary key, or relationship. Change the data in the "
-         "field or fields that contain duplicate data, remove the index, or redefine the index to "
-         "permit duplicate entries and try again.",
-         {"'A1',1,1,1.0"}},
-        {"missing table",
-         "DROP TABLE Murello",
-         "Errore n. 3078",
-         "The Microsoft Jet database engine cannot find the input table or query 'Murello'.  "
-         "Make sure it exists and that its name is spelled correctly.",
-         {}},
-        {"missing file", "", "Errore n. 3024", "Could not find file '" + path + "'.", {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove(dbUnix_);
-        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
-            "\"Quantit\xC3\xA0\" REAL)");
-        if (c.sql.empty()) {
-            std::filesystem::remove(dbUnix_);
-        } else {
-            Sql(c.sql);
-        }
-        standins::SimulatedPen pen;
-        pen.AddRecord("A1;1;1;1");
-        pen.AddRecord("A1;2;2;2");
-        pen.AddRecord("EMPTY");
-
-        const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 1);
-
-        ASSERT_EQ(result.dialogs.size(), 1u) << result.out << result.err;
-        EXPECT_EQ(result.dialogs[0].title, c.title);
-        EXPECT_EQ(result.dialogs[0].text, c.text);
-        EXPECT_EQ(result.dialogs[0].icon_kind, "error");
-        if (!c.sql.empty()) {
-            EXPECT_EQ(Rows(), c.rows);
-        }
-    }
-}
-
-// What only the DAO engine shows: how the component calls it.
-class ReaderDownloadAccessFile : public ReaderDownloadBase {
-  protected:
-    ReaderDownloadAccessFile() : ReaderDownloadBase(e2e::kAccessFile) {}
-};
-
-TEST_F(ReaderDownloadAccessFile, ValuesReachTheEngineTypedAndNeverInsideAStatement) {
-    Registered registered(kMurello11500);
-    standins::SimulatedPen pen;
-    pen.AddRecord("O'Brien;2;3;2,75");
-    pen.AddRecord("EMPTY");
-
-    const e2e::ScenarioResult result = RunDownloads(kMurello11500, pen, 1, 0);
-
-    EXPECT_TRUE(result.dialogs.empty());
-    EXPECT_EQ(Rows(), std::vector<std::string>{"'O''Brien',2,3,2.75"});
-    using Calls = std::vector<std::vector<std::string>>;
-    EXPECT_EQ(
-        dao_->Calls("CreateQueryDef"),
-        (Calls{{"CreateQueryDef", "",
-                "PARAMETERS p1 Text ( 255 ), p2 Long, p3 Long, p4 Double; Insert Into "
-                "Murello (Codart,[id sottoOrd],IdLotto,Quantit\xC3\xA0) Select p1,p2,p3,p4"}}));
-    EXPECT_EQ(dao_->Calls("Parameter"), (Calls{{"Parameter", "p1", "8", "O'Brien"},
-                                               {"Parameter", "p2", "3", "2"},
-                                               {"Parameter", "p3", "3", "3"},
-                                               {"Parameter", "p4", "5", "2.75"}}));
-    EXPECT_EQ(dao_->Calls("QueryDefExecute"), (Calls{{"QueryDefExecute", "128"}}));
-    EXPECT_TRUE(dao_->Calls("Execute").empty());
-}
-
-// One engine object for the loaded component, whatever the number of calls; it is let go when
-// the component unloads. (Wine's script hosts never release the class object they create
-// objects with, so the component cannot unload under them: a client of ours drives it.)
-TEST_F(ReaderDownloadAccessFile, OneEngineObjectPerLoadedComponentReleasedWhenItUnloads) {
-    Registered registered(kMurello11500);
-    standins::SimulatedPen pen;
-    pen.AddRecord("A1;1;1;1");
-    pen.AddRecord("EMPTY");
-    pen.AddRecord("B1;2;2;2");
-    pen.AddRecord("EMPTY");
-    e2e::LinkComPort(kPort, pen.TerminalPath());
-    pen.Start();
-    e2e::Scenario scenario;
-    scenario.command_line =
-        e2e::QuoteIfNeeded(e2e::WindowsPath(e2e::TestingBinary("component_client.exe"))) + " " +
-        kMurello11500.progId + " " + std::to_string(kPort) + " " + e2e::WindowsPath(dbUnix_) + " 2";
-    scenario.env = {dao_->RecordVariable()};
-    scenario.timeout = 60s;
-
-    const e2e::ScenarioResult result = e2e::RunScenario(scenario);
-    pen.Stop();
-
-    EXPECT_TRUE(result.dialogs.empty());
-    EXPECT_EQ(result.out, "UNLOADED C:\\Programmi\\Murello\\Murello11500.dll\n") << result.err;
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"'A1',1,1,1.0", "'B1',2,2,2.0"}));
-    const std::vector<std::vector<std::string>> record = dao_->Calls();
-    ASSERT_FALSE(record.empty());
-    EXPECT_EQ(record.front(), (std::vector<std::string>{"EngineCreated", "36"}));
-    EXPECT_EQ(dao_->Calls("EngineCreated").size(), 1u);
-    EXPECT_EQ(dao_->Calls("OpenDatabase").size(), 2u);
-    EXPECT_EQ(dao_->Calls("DatabaseClose").size(), 2u);
-    EXPECT_EQ(record.back(), (std::vector<std::string>{"EngineReleased", "36"}));
-}
-
-// ".mdb" files fall back to the newer engine; with no engine at all the box shows 429.
-TEST_F(ReaderDownloadAccessFile, WithoutTheOlderEngineTheNewerOneServesAndWithoutAnyItIs429) {
-    Registered registered(kMurello11500);
-    e2e::DaoStandin::Unregister("DAO.DBEngine.36");
-    standins::SimulatedPen pen;
-    pen.AddRecord("A1;1;1;1");
-    pen.AddRecord("EMPTY");
-    RunDownloads(kMurello11500, pen, 1, 0);
-    EXPECT_EQ(dao_->Calls("EngineCreated"),
-              (std::vector<std::vector<std::string>>{{"EngineCreated", "120"}}));
-    e2e::DaoStandin::Unregister("DAO.DBEngine.120");
-    standins::SimulatedPen second;
-    second.AddRecord("B1;2;2;2");
-    second.AddRecord("EMPTY");
-
-    const e2e::ScenarioResult result = RunDownloads(kMurello11500, second, 1, 1);
-
-    ASSERT_EQ(result.dialogs.size(), 1u) << result.out << result.err;
-    EXPECT_EQ(result.dialogs[0].title, "Errore n. 429");
-    EXPECT_EQ(result.dialogs[0].text, "ActiveX component can't create object");
-    EXPECT_EQ(Rows(), std::vector<std::string>{"'A1',1,1,1.0"});
-}
-
 TEST_P(ReaderDownload, ThousandReadingsInOneDownload) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
@@ -509,3 +240,4 @@ TEST_P(ReaderDownload, ThousandReadingsInOneDownload) {
 }
 
 }  // namespace
+}  // namespace reader_download_e2e
