@@ -169,7 +169,7 @@ TEST(DaoDatabaseUnderWine, TheServicePassesItsSuiteAgainstTheStandInEngine) {
         {e2e::TestingBinary("dao_database_contract.exe").string(), "--gtest_color=no"}, options);
     ASSERT_FALSE(result.timed_out) << result.out << result.err;
     EXPECT_EQ(0, result.exit_code) << result.out << result.err;
-    EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 10 tests")) << result.out;
+    EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 9 tests")) << result.out;
 }
 
 }  // namespace
