@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/downloads/infrared_protocol.h"
+#include "core/memory_serial_line.h"
+#include "platform/infrared/memory_infrared_link.h"
+
+namespace reader {
+namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::milliseconds;
+
+// Keeps what it is handed; raises at a chosen record.
+class Sink : public InfraredRecordSink {
+  public:
+    void Record(const InfraredBuffer& buffer) override {
+        std::string text(buffer.begin(), buffer.end());
+        text.erase(text.find_last_not_of(' ') + 1);
+        records.push_back(text);
+        if (records.size() == raiseAt) throw RaisedError{5, L"Invalid procedure call or argument"};
+    }
+    void EndOfRecords() override {
+        ended = true;
+        if (raiseAtEnd) throw RaisedError{3022, L"duplicate"};
+    }
+    std::vector<std::string> records;
+    std::size_t raiseAt = 0;
+    bool raiseAtEnd = false;
+    bool ended = false;
+};
+
+class Exchange : public testing::Test {
+  protected:
+    InfraredOutcome Run() {
+        start_ = loop.now;
+        return RunInfraredExchange(link, loop, loop, 5, sink);
+    }
+    // Every call of the link, "<ms since the start> <call>".
+    std::vector<std::string> Trace() const {
+        std::vector<std::string> trace;
+        for (const auto& call : link.calls) {
+            trace.push_back(
+                std::to_string(std::chrono::duration_cast<milliseconds>(call.at - start_).count()) +
+                " " + call.what);
+        }
+        return trace;
+    }
+
+    MemoryMessageLoop loop;
+    MemoryInfraredLink link{loop};
+    Sink sink;
+    std::chrono::nanoseconds start_{};
+};
+
+const std::string kRecordA = "#ART42$17;2;20261206;1;";
+const std::string kRecordB = "#B7$1;0.5;20261207;2;";
+
+TEST_F(Exchange, CommandsAndOutcomeFollowTheReadersAnswers) {
+    struct Case {
+        const char* name;
+        std::vector<std::int32_t> openResults;
+        std::vector<std::string> answers;  // "" hears nothing
+        InfraredOutcome outcome;
+        std::vector<std::string> commands;
+        std::vector<std::string> records;
+        bool closed;
+    } cases[] = {
+        {"no records",
+         {1},
+         {"ACK", "EOF"},
+         InfraredOutcome::Downloaded,
+         {"LEGGI1", "SEGUE0", "ELIMINA"},
+         {},
+         true},
+        {"two records",
+         {1},
+         {"ACK", kRecordA, kRecordB, "EOF"},
+         InfraredOutcome::Downloaded,
+         {"LEGGI1", "SEGUE0", "SEGUE1", "SEGUE2", "ELIMINA"},
+         {kRecordA, kRecordB},
+         true},
+        {"answers in lower case",
+         {1},
+         {"ack", kRecordA, "eof"},
+         InfraredOutcome::Downloaded,
+         {"LEGGI1", "SEGUE0", "SEGUE1", "ELIMINA"},
+         {kRecordA},
+         true},
+        {"a record without $ still counts",
+         {1},
+         {"ACK", "#NODOLLAR", kRecordA, "EOF"},
+         InfraredOutcome::Downloaded,
+         {"LEGGI1", "SEGUE0", "SEGUE1", "SEGUE2", "ELIMINA"},
+         {"#NODOLLAR", kRecordA},
+         true},
+        {"link not opened", {0}, {"ACK", "EOF"}, InfraredOutcome::OpenFailed, {}, {}, false},
+        {"another open result skips the handshake",
+         {2},
+         {kRecordA, "EOF"},
+         InfraredOutcome::Downloaded,
+         {"SEGUE0", "SEGUE1", "ELIMINA"},
+         {kRecordA},
+         true},
+        {"negative open result too",
+         {-1},
+         {"EOF"},
+         InfraredOutcome::Downloaded,
+         {"SEGUE0", "ELIMINA"},
+         {},
+         true},
+        {"silence after a record",
+         {1},
+         {"ACK", kRecordA, ""},
+         InfraredOutcome::TransferTimeout,
+         {"LEGGI1", "SEGUE0", "SEGUE1"},
+         {kRecordA},
+         true},
+        {"silence at once",
+         {1},
+         {"ACK"},
+         InfraredOutcome::TransferTimeout,
+         {"LEGGI1", "SEGUE0"},
+         {},
+         true},
+        {"neither record nor end",
+         {1},
+         {"ACK", "HELLO"},
+         InfraredOutcome::TransferTimeout,
+         {"LEGGI1", "SEGUE0"},
+         {},
+         true},
+        {"acknowledged late in the buffer",
+         {1},
+         {" ACK"},
+         InfraredOutcome::HandshakeTimeout,
+         {"LEGGI1", "LEGGI1", "LEGGI1", "LEGGI1", "LEGGI1", "LEGGI1"},
+         {},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link = MemoryInfraredLink{loop};
+        sink = Sink{};
+        link.openResults.assign(c.openResults.begin(), c.openResults.end());
+        for (const std::string& answer : c.answers) {
+            if (answer.empty()) {
+                link.AddSilence();
+            } else {
+                link.AddAnswer(answer);
+            }
+        }
+
+        EXPECT_EQ(Run(), c.outcome);
+
+        EXPECT_EQ(link.Commands(), c.commands);
+        EXPECT_EQ(sink.records, c.records);
+        EXPECT_EQ(sink.ended, c.outcome == InfraredOutcome::Downloaded);
+        ASSERT_FALSE(link.calls.empty());
+        EXPECT_EQ(link.calls.front().what, "open 5 38400 = " + std::to_string(c.openResults[0]));
+        EXPECT_EQ(link.calls.back().what == "close", c.closed);
+        EXPECT_FALSE(link.open);
+    }
+}
+
+TEST_F(Exchange, PausesLimitsAndResendsOnTheClock) {
+    struct Case {
+        const char* name;
+        std::vector<MemoryInfraredLink::Answer> answers;
+        InfraredOutcome outcome;
+        std::vector<std::string> trace;
+    } cases[] = {
+        {"half a second after opening, and before ELIMINA",
+         {{"ACK", 0ms}, {"EOF", 0ms}},
+         InfraredOutcome::Downloaded,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "1000 write ELIMINA\r", "1000 close"}},
+        {"no ACK: LEGGI1 again after a second, every 250 ms, giving up after two",
+         {},
+         InfraredOutcome::HandshakeTimeout,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "1500 write LEGGI1\r",
+          "1500 read", "1750 write LEGGI1\r", "1750 read", "2000 write LEGGI1\r", "2000 read",
+          "2250 write LEGGI1\r", "2250 read", "2500 write LEGGI1\r", "2500 read", "2500 close"}},
+        {"ACK to the second LEGGI1",
+         {{std::nullopt, 0ms}, {"ACK", 0ms}, {"EOF", 0ms}},
+         InfraredOutcome::Downloaded,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "1500 write LEGGI1\r",
+          "1500 read", "1500 write SEGUE0\r", "1500 read", "2000 write ELIMINA\r", "2000 close"}},
+        {"a slow record is asked for again, and that answer is not read",
+         {{"ACK", 0ms}, {kRecordA, 1200ms}, {"EOF", 0ms}},
+         InfraredOutcome::Downloaded,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "1700 write RIPROVA0\r", "1700 write SEGUE1\r", "1700 read", "2200 write ELIMINA\r",
+          "2200 close"}},
+        {"no resend when the second character is 9",
+         {{"ACK", 0ms}, {"#9X$1;1;20261206;1;", 1200ms}, {"EOF", 0ms}},
+         InfraredOutcome::Downloaded,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "1700 write SEGUE1\r", "1700 read", "2200 write ELIMINA\r", "2200 close"}},
+        {"no resend within the second",
+         {{"ACK", 0ms}, {kRecordA, 999ms}, {"EOF", 0ms}},
+         InfraredOutcome::Downloaded,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "1499 write SEGUE1\r", "1499 read", "1999 write ELIMINA\r", "1999 close"}},
+        {"an unknown answer times out two seconds after the request",
+         {{"ACK", 0ms}, {"HELLO", 300ms}},
+         InfraredOutcome::TransferTimeout,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "2500 close"}},
+        {"a slow unknown answer: two more seconds from the resend",
+         {{"ACK", 0ms}, {"HELLO", 1500ms}},
+         InfraredOutcome::TransferTimeout,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "2000 write RIPROVA0\r", "4000 close"}},
+        {"silence is a time-out at once",
+         {{"ACK", 0ms}, {std::nullopt, 40ms}},
+         InfraredOutcome::TransferTimeout,
+         {"0 open 5 38400 = 1", "500 write LEGGI1\r", "500 read", "500 write SEGUE0\r", "500 read",
+          "540 close"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link = MemoryInfraredLink{loop};
+        link.answers.assign(c.answers.begin(), c.answers.end());
+        loop.waitCalls = 0;
+
+        EXPECT_EQ(Run(), c.outcome);
+
+        EXPECT_EQ(Trace(), c.trace);
+        // Each wait blocks until its limit: no polling.
+        EXPECT_LE(loop.waitCalls, 8);
+    }
+}
+
+TEST_F(Exchange, MessagesAreProcessedWhileWaiting) {
+    link.AddAnswer("ACK");
+    link.AddAnswer("EOF");
+    std::vector<long long> handled;
+    for (auto at : {100ms, 400ms, 700ms}) {
+        loop.Post(loop.now + at, [&] {
+            handled.push_back(std::chrono::duration_cast<milliseconds>(loop.now - start_).count());
+        });
+    }
+
+    EXPECT_EQ(Run(), InfraredOutcome::Downloaded);
+
+    EXPECT_EQ(handled, (std::vector<long long>{100, 400, 700}));
+}
+
+TEST_F(Exchange, AnErrorEndsTheExchangeWithTheLinkClosed) {
+    struct Case {
+        const char* name;
+        std::size_t raiseAt;
+        bool raiseAtEnd;
+        std::vector<std::string> commands;
+    } cases[] = {
+        {"at the second record", 2, false, {"LEGGI1", "SEGUE0", "SEGUE1"}},
+        {"when the records are kept", 0, true, {"LEGGI1", "SEGUE0", "SEGUE1", "SEGUE2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link = MemoryInfraredLink{loop};
+        sink = Sink{};
+        sink.raiseAt = c.raiseAt;
+        sink.raiseAtEnd = c.raiseAtEnd;
+        for (const std::string& answer :
+             {std::string("ACK"), kRecordA, kRecordB, std::string("EOF")}) {
+            link.AddAnswer(answer);
+        }
+
+        EXPECT_THROW(Run(), RaisedError);
+
+        EXPECT_EQ(link.Commands(), c.commands);  // never ELIMINA
+        EXPECT_EQ(link.calls.back().what, "close");
+        EXPECT_FALSE(link.open);
+        // The next exchange opens the link again.
+        sink = Sink{};
+        link.answers.clear();
+        link.AddAnswer("ACK");
+        link.AddAnswer("EOF");
+        EXPECT_EQ(Run(), InfraredOutcome::Downloaded);
+    }
+}
+
+TEST_F(Exchange, AMissingLibraryRaisesItsError) {
+    link.failure = RaisedError{53, L"File not found: IrLib.dll"};
+    try {
+        Run();
+        ADD_FAILURE() << "no error";
+    } catch (const RaisedError& error) {
+        EXPECT_EQ(error.number, 53);
+        EXPECT_EQ(error.description, L"File not found: IrLib.dll");
+    }
+    EXPECT_TRUE(link.calls.empty());
+}
+
+}  // namespace
+}  // namespace reader
