@@ -2,7 +2,8 @@
 // infrared reader that the test scripts. Test support only, never shipped.
 //
 // IRLIB_SCRIPT names the script (a Windows path; none: every open succeeds, every read hears
-// nothing). It is read at the first call and consumed across every later call of the process:
+// nothing). It is read at the first call, and again whenever IRLIB_SCRIPT names another file,
+// and consumed across the calls of the process:
 //   open <result> [delay_ms]   result of the next vbOpenIrCom (the last one given repeats;
 //                              default 1), returned after the delay
 //   answer <delay_ms> [text]   what the next vbReadIrCom hears: the text (everything after the
@@ -37,7 +38,7 @@ struct Answer {
 };
 
 struct Reader {
-    bool loaded = false;
+    std::string script;  // the path it was read from
     std::vector<std::pair<std::int32_t, DWORD>> opens;  // result, delay
     std::size_t nextOpen = 0;
     std::deque<Answer> answers;
@@ -96,9 +97,12 @@ void Log(const std::string& fields) {
 }
 
 void LoadScript() {
-    if (g_reader.loaded) return;
-    g_reader.loaded = true;
     const std::string path = Environment("IRLIB_SCRIPT");
+    if (path == g_reader.script) return;
+    g_reader.script = path;
+    g_reader.opens.clear();
+    g_reader.nextOpen = 0;
+    g_reader.answers.clear();
     if (path.empty()) return;
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {

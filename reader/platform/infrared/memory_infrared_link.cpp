@@ -14,7 +14,7 @@ std::int32_t MemoryInfraredLink::Open(std::int32_t port, std::int32_t speed) {
     std::int32_t result = 1;
     if (!openResults.empty()) {
         result = openResults.front();
-        openResults.pop_front();
+        if (openResults.size() > 1) openResults.pop_front();
     }
     if (open) result = 0;
     if (result != 0) open = true;

@@ -40,7 +40,7 @@ class MemoryInfraredLink : public InfraredLink {
     // The commands written, without their CR (a command without one keeps its text as sent).
     std::vector<std::string> Commands() const;
 
-    std::deque<std::int32_t> openResults;  // one per open; 1 once used up
+    std::deque<std::int32_t> openResults;  // one per open, the last repeats; none: 1
     std::deque<Answer> answers;
     // Every call with its simulated time: "open 5 38400 = 1", "write LEGGI1\r", "read", "close".
     struct Call {
