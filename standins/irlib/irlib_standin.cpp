@@ -38,7 +38,7 @@ struct Answer {
 };
 
 struct Reader {
-    std::string script;  // the path it was read from
+    std::string script;                                 // the path it was read from
     std::vector<std::pair<std::int32_t, DWORD>> opens;  // result, delay
     std::size_t nextOpen = 0;
     std::deque<Answer> answers;
