@@ -1,0 +1,35 @@
+// Scarica1, the infrared download: the readings of the hand-held reader, over the infrared link,
+// into the table "Murello", with the status file "TEMPFOX.TMP" that says "KO" after a link
+// failure. The builds differ only in what InfraredDownload says.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/build_variant.h"
+#include "platform/database/database.h"
+#include "platform/files/file_system.h"
+#include "platform/infrared/infrared_link.h"
+#include "platform/ui/user_interface.h"
+
+namespace reader {
+
+struct InfraredDownload {
+    InfraredLink& link;
+    MessageLoop& loop;
+    const MonotonicClock& clock;
+    UserInterface& ui;
+    FileSystem& files;
+    DatabaseEngine& databases;
+    const BuildVariant& variant;
+    std::int32_t port;
+    const std::wstring& dbPath;
+    std::string& ultimoRecord;  // the last record received, as the reader sent it
+};
+
+// The download with the build's error handling: the full build reports a run-time error in a
+// critical box titled with its number; the others raise it to the caller. The link is closed
+// however it ends, and the records of a download that does not reach "EOF" are not kept.
+void Scarica1Download(const InfraredDownload& download);
+
+}  // namespace reader
