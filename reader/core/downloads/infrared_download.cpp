@@ -23,9 +23,7 @@ const std::wstring kWrongCode =
     L"E' stato trovato un codice errato. Il programma continuer\u00e0 a scaricare il rimanente "
     L"del contenuto.";
 
-bool IsFullBuild(const BuildVariant& variant) {
-    return variant.build == ReaderBuild::Murello11500;
-}
+bool IsFullBuild(const BuildVariant& variant) { return variant.build == ReaderBuild::Murello11500; }
 
 // The records of one download go into one transaction, kept when "EOF" arrives: a download that
 // ends early leaves nothing behind, and the reader, which erased nothing, gives everything again.
@@ -84,8 +82,8 @@ void Download(const InfraredDownload& download) {
         download.files.CreateFolder(kReadingFolder);
     }
     ReadingStore store(download);
-    const InfraredOutcome outcome = RunInfraredExchange(download.link, download.loop,
-                                                        download.clock, download.port, store);
+    const InfraredOutcome outcome =
+        RunInfraredExchange(download.link, download.loop, download.clock, download.port, store);
     if (outcome == InfraredOutcome::Downloaded) return;
     store.Discard();
     // A box the host shows without a title carries the component's name.
