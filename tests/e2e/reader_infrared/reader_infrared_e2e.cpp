@@ -291,6 +291,8 @@ TEST_F(ReaderInfrared, Measurements) {
     // The script opens the link, then stays silent: the handshake waits two seconds.
     long long cpuBefore = 0;
     long long cpuAfter = 0;
+    long long serverBefore = 0;
+    long long serverAfter = 0;
     std::chrono::steady_clock::time_point from;
     std::chrono::steady_clock::time_point to;
     std::thread sampler([&] {
@@ -309,12 +311,14 @@ TEST_F(ReaderInfrared, Measurements) {
             std::this_thread::sleep_for(5ms);
         }
         from = std::chrono::steady_clock::now();
-        cpuBefore = CpuTicks("cscript.exe") + CpuTicks("wineserver");
+        cpuBefore = CpuTicks("cscript.exe");
+        serverBefore = CpuTicks("wineserver");
         while (!logHas("CloseIrCom") && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(20ms);
         }
         to = std::chrono::steady_clock::now();
-        cpuAfter = CpuTicks("cscript.exe") + CpuTicks("wineserver");
+        cpuAfter = CpuTicks("cscript.exe");
+        serverAfter = CpuTicks("wineserver");
     });
     const Outcome silent = Download(kMurello11500, {});
     sampler.join();
@@ -323,7 +327,10 @@ TEST_F(ReaderInfrared, Measurements) {
     const double cpuMs = static_cast<double>(cpuAfter - cpuBefore) * 1000.0 /
                          static_cast<double>(sysconf(_SC_CLK_TCK));
     std::cout << "handshake wait: " << cpuMs << " ms CPU in " << wallMs << " ms ("
-              << 100.0 * cpuMs / wallMs << "% of one core)\n";
+              << 100.0 * cpuMs / wallMs << "% of one core); wineserver "
+              << static_cast<double>(serverAfter - serverBefore) * 1000.0 /
+                     static_cast<double>(sysconf(_SC_CLK_TCK))
+              << " ms CPU, also serving the dialog driver\n";
     RecordProperty("handshake_wait_cpu_percent", std::to_string(100.0 * cpuMs / wallMs));
     EXPECT_GT(wallMs, 1500);
     EXPECT_LT(cpuMs, wallMs * 0.05);
