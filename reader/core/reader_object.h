@@ -22,6 +22,7 @@ class ReaderObject : public Murello {
     const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
+    void Scarica1() override;
 
     // The serial pen download and its state (BufferSeriale, UltimoRecord, RecordPronto).
     PenDownload& Pen() { return pen_; }

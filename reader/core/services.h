@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
+#include "platform/infrared/infrared_link.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
 
@@ -62,6 +63,9 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+
+    LazyService<InfraredLink> infrared;
+    InfraredLink& Infrared() { return infrared.Get(); }
 };
 
 }  // namespace reader

@@ -5,6 +5,7 @@
 #include "core/reader_object.h"
 #include "platform/database/sqlite_database.h"
 #include "platform/files/win32_file_system.h"
+#include "platform/infrared/win32_infrared_link.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/ui/win32_user_interface.h"
 
@@ -30,6 +31,7 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
+    services.infrared = LazyService<InfraredLink>([] { return CreateWin32InfraredLink(); });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 

@@ -36,19 +36,18 @@ class ReadingStore : public InfraredRecordSink {
 
     void Record(const InfraredBuffer& buffer) override {
         if (!db_) {
-            db_ = download_.databases.OpenDatabase(download_.dbPath);
+            db_ = download_.services.Databases().OpenDatabase(download_.dbPath);
             db_->BeginTransaction();
             pending_ = true;
         }
-        download_.ultimoRecord.assign(buffer.begin(), buffer.end());
+        const std::string record(buffer.begin(), buffer.end());
         // Murello110 has no such check: its cut at the missing "$" raises 5.
-        if (download_.variant.build != ReaderBuild::Murello110 &&
-            !HasArticleSeparator(download_.ultimoRecord)) {
-            download_.ui.ShowMessage(kWrongCode, download_.variant.typeLibraryName,
-                                     kBoxIconStop | kBoxOk);
+        if (download_.variant.build != ReaderBuild::Murello110 && !HasArticleSeparator(record)) {
+            download_.services.Ui().ShowMessage(kWrongCode, download_.variant.typeLibraryName,
+                                                kBoxIconStop | kBoxOk);
             return;
         }
-        const InfraredReading reading = ParseInfraredRecord(download_.ultimoRecord);
+        const InfraredReading reading = ParseInfraredRecord(record);
         const Value values[] = {reading.article, reading.lot, reading.quantity, reading.date,
                                 reading.rep};
         db_->Execute(kInsertReading, values);
@@ -77,34 +76,36 @@ class ReadingStore : public InfraredRecordSink {
 };
 
 void Download(const InfraredDownload& download) {
+    ReaderServices& services = download.services;
     const bool full = IsFullBuild(download.variant);
-    if (full && !download.files.FolderExists(kReadingFolder)) {
-        download.files.CreateFolder(kReadingFolder);
+    if (full && !services.Files().FolderExists(kReadingFolder)) {
+        services.Files().CreateFolder(kReadingFolder);
     }
     ReadingStore store(download);
-    const InfraredOutcome outcome =
-        RunInfraredExchange(download.link, download.loop, download.clock, download.port, store);
+    const InfraredOutcome outcome = RunInfraredExchange(services.Infrared(), services.Messages(),
+                                                        services.Clock(), download.port, store);
     if (outcome == InfraredOutcome::Downloaded) return;
     store.Discard();
     // A box the host shows without a title carries the component's name.
     const std::wstring& title = download.variant.typeLibraryName;
     switch (outcome) {
         case InfraredOutcome::HandshakeTimeout:
-            download.ui.ShowMessage(kHandshakeTimeout, title, kBoxIconStop | kBoxOk);
+            services.Ui().ShowMessage(kHandshakeTimeout, title, kBoxIconStop | kBoxOk);
             return;
         case InfraredOutcome::OpenFailed:
-            download.ui.ShowMessage(kNotOpened, title, kBoxOk);
+            services.Ui().ShowMessage(kNotOpened, title, kBoxOk);
             break;
         default:
-            download.ui.ShowMessage(kTransferTimeout, title, kBoxOk);
+            services.Ui().ShowMessage(kTransferTimeout, title, kBoxOk);
             break;
     }
-    download.files.WriteTextFile(full ? kFullStatusFile : kFixedStatusFile, "KO\r\n");
+    services.Files().WriteTextFile(full ? kFullStatusFile : kFixedStatusFile, "KO\r\n");
 }
 
 }  // namespace
 
 void Scarica1Download(const InfraredDownload& download) {
+    ReaderServices& services = download.services;
     if (!IsFullBuild(download.variant)) {
         Download(download);
         return;
@@ -112,11 +113,11 @@ void Scarica1Download(const InfraredDownload& download) {
     try {
         Download(download);
     } catch (const RaisedError& error) {
-        download.ui.ShowMessage(error.description, std::to_wstring(error.number),
-                                kBoxIconStop | kBoxOk);
+        services.Ui().ShowMessage(error.description, std::to_wstring(error.number),
+                                  kBoxIconStop | kBoxOk);
     } catch (const std::bad_alloc&) {
-        download.ui.ShowMessage(ErrorText(kErrOutOfMemory), std::to_wstring(kErrOutOfMemory),
-                                kBoxIconStop | kBoxOk);
+        services.Ui().ShowMessage(ErrorText(kErrOutOfMemory), std::to_wstring(kErrOutOfMemory),
+                                  kBoxIconStop | kBoxOk);
     }
 }
 

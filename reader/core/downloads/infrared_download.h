@@ -7,24 +7,15 @@
 #include <string>
 
 #include "core/build_variant.h"
-#include "platform/database/database.h"
-#include "platform/files/file_system.h"
-#include "platform/infrared/infrared_link.h"
-#include "platform/ui/user_interface.h"
+#include "core/services.h"
 
 namespace reader {
 
 struct InfraredDownload {
-    InfraredLink& link;
-    MessageLoop& loop;
-    const MonotonicClock& clock;
-    UserInterface& ui;
-    FileSystem& files;
-    DatabaseEngine& databases;
+    ReaderServices& services;  // the link is loaded when a download first needs it
     const BuildVariant& variant;
     std::int32_t port;
     const std::wstring& dbPath;
-    std::string& ultimoRecord;  // the last record received, as the reader sent it
 };
 
 // The download with the build's error handling: the full build reports a run-time error in a

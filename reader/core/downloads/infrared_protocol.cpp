@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/pump_until.h"
+
 namespace reader {
 namespace {
 
@@ -15,14 +17,10 @@ constexpr nanoseconds kResendAfter = 1s;
 constexpr nanoseconds kGiveUpAfter = 2s;
 constexpr nanoseconds kResendPace = 250ms;
 
-// Blocks on the message loop until the deadline, processing the messages that arrive.
+// Blocks on the message loop until the deadline has passed, processing the messages that arrive:
+// nothing else changes what the exchange waits on.
 void PumpUntilTime(MessageLoop& loop, const MonotonicClock& clock, nanoseconds deadline) {
-    while (true) {
-        loop.ProcessPendingMessages();
-        const nanoseconds now = clock.Now();
-        if (now >= deadline) return;
-        loop.WaitForMessage(deadline - now);
-    }
+    PumpUntil(loop, clock, deadline, [] { return false; });
 }
 
 bool StartsWith(const InfraredBuffer& buffer, std::string_view prefix) {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "core/user_interface.h"
+#include "platform/ui/user_interface.h"
 #include "platform/infrared/infrared_link.h"
 
 namespace reader {

@@ -1,6 +1,6 @@
 #include "core/downloads/infrared_record.h"
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -10,7 +10,7 @@ namespace {
 // cut fails with "invalid procedure call".
 std::wstring CutField(std::wstring& rest, wchar_t separator) {
     const auto at = rest.find(separator);
-    if (at == std::wstring::npos) throw RunTimeError(kErrInvalidArgument);
+    if (at == std::wstring::npos) throw ReaderError(kErrInvalidArgument);
     std::wstring field = rest.substr(0, at);
     rest.erase(0, at + 1);
     return field;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/memory_serial_line.h"
-#include "core/murello.h"
+#include "core/errors.h"
+#include "platform/ui/memory_message_loop.h"
 #include "platform/infrared/infrared_link.h"
 
 namespace reader {

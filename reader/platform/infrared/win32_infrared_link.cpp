@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/murello.h"
+#include "core/errors.h"
 #include "kit/unique_handle.h"
 
 namespace reader {
@@ -66,8 +66,10 @@ class Win32InfraredLink : public InfraredLink {
         const FARPROC found = GetProcAddress(library_.get(), name);
         if (found == nullptr) {
             const std::string text(name);
-            throw RaisedError{453, L"Can't find DLL entry point " +
-                                       std::wstring(text.begin(), text.end()) + L" in " + kLibrary};
+            const std::wstring function(text.begin(), text.end());
+            throw ReaderErrorWithText(kErrDllEntryPointNotFound,
+                                      ErrorText(kErrDllEntryPointNotFound, {function, kLibrary}),
+                                      GetLastError(), L"GetProcAddress " + function);
         }
         return reinterpret_cast<Pointer>(reinterpret_cast<void*>(found));
     }
@@ -81,11 +83,13 @@ class Win32InfraredLink : public InfraredLink {
         if (!library_) library_.reset(LoadLibraryW(kLibrary));
         if (library_) return;
         const DWORD error = GetLastError();
+        const std::wstring operation = std::wstring(L"LoadLibraryW ") + kLibrary;
         if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ||
             error == ERROR_PATH_NOT_FOUND) {
-            throw RaisedError{53, std::wstring(L"File not found: ") + kLibrary};
+            throw ReaderErrorWithText(
+                kErrFileNotFound, ErrorText(kErrFileNotFound) + L": " + kLibrary, error, operation);
         }
-        throw RaisedError{48, std::wstring(L"Error in loading DLL")};
+        throw ReaderError(kErrDllLoadError, error, operation);
     }
 
     kit::UniqueLibrary library_;

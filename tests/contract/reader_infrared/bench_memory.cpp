@@ -1,4 +1,4 @@
-#include "core/memory_serial_line.h"
+#include "platform/ui/memory_message_loop.h"
 #include "infrared_bench.h"
 #include "platform/infrared/memory_infrared_link.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/downloads/infrared_record.h"
-#include "core/murello.h"
+#include "core/errors.h"
 #include "core/text_encoding.h"
 
 namespace reader {
