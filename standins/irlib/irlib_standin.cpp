@@ -17,7 +17,8 @@
 //   <ms> WriteIrCom <text>
 //   <ms> vbReadIrCom <buffer as received: "blank100" for 100 blanks then NUL> <text heard>
 //   <ms> CloseIrCom
-// where <ms> counts from the moment the library was loaded. Like a real link, it cannot be
+// where <ms> counts from the moment the library was loaded, followed by "/" and the CPU time the
+// calling process has used so far, in ms (user and kernel). Like a real link, it cannot be
 // opened twice: an open while open fails (0), and writes and reads on a closed link do nothing.
 #include <windows.h>
 
@@ -92,7 +93,15 @@ void Log(const std::string& fields) {
     // Opened and closed per line, so that the log is complete whenever the process ends.
     FILE* file = std::fopen(path.c_str(), "ab");
     if (!file) return;
-    std::fprintf(file, "%lld\t%s\n", ms, fields.c_str());
+    FILETIME created, ended, kernel, user;
+    long long cpuMs = -1;
+    if (GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) {
+        auto value = [](const FILETIME& t) {
+            return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        cpuMs = (value(kernel) + value(user)) / 10000;  // 100 ns units
+    }
+    std::fprintf(file, "%lld/%lld\t%s\n", ms, cpuMs, fields.c_str());
     std::fclose(file);
 }
 

@@ -81,7 +81,8 @@ inline std::ostream& operator<<(std::ostream& out, const Box& box) {
 
 // One line of the stand-in's log.
 struct Call {
-    long long ms = 0;
+    long long ms = 0;     // since the library was loaded
+    long long cpuMs = 0;  // CPU time the component's process had used by then
     std::string function;
     std::vector<std::string> arguments;
 };
@@ -218,6 +219,7 @@ class ReaderInfrared : public testing::Test {
             std::string field;
             std::getline(fields, field, '\t');
             call.ms = std::stoll(field);
+            call.cpuMs = std::stoll(field.substr(field.find('/') + 1));
             std::getline(fields, call.function, '\t');
             while (std::getline(fields, field, '\t')) call.arguments.push_back(field);
             calls.push_back(call);
