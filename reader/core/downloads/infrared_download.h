@@ -1,6 +1,6 @@
 // Scarica1, the infrared download: the readings of the hand-held reader, over the infrared link,
 // into the table "Murello", with the status file "TEMPFOX.TMP" that says "KO" after a link
-// failure. The builds differ only in what InfraredDownload says.
+// failure. What differs between the four builds follows the build variant.
 #pragma once
 
 #include <cstdint>
