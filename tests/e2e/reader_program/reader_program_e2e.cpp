@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,29 @@ TEST_F(ReaderProgram, ScaricaRovovaDeruDecodesTheLabels) {
     std::string calls;
     for (int run = 0; run < 5; ++run) calls += Call(kFolder, result, "1,1,1,1,1,0,0,0,0,10");
     EXPECT_EQ(installed.Calls(), calls);
+}
+
+// One call's rows are stored in one transaction: a file of 5000 readings takes well under the
+// minute that one committed write per row takes on this disk.
+TEST_F(ReaderProgram, ThousandsOfLinesInOneCall) {
+    Installed installed("Murello11500", kFolder);
+    std::string lines;
+    for (int n = 1; n <= 5000; ++n)
+        lines += "ART" + std::to_string(n) + ";" + std::to_string(n) + "\r\n";
+    e2e::WriteFile(installed.Unix("IR_Read.result"), lines);
+    const std::string body = "t = Timer\r\nm.Scarica2 \"" + Db() + "\", \"" + temp_.windows +
+                             "\\letture.txt\"\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * "
+                             "1000)\r\nReport \"5000 lines\"\r\n";
+
+    const e2e::ScenarioResult run = Run("Murello11500.Murello", kFolder, body);
+
+    ASSERT_NE(run.out.find("5000 lines: 0 \n"), std::string::npos) << run.out << run.err;
+    const int elapsedMs = std::stoi(run.out.substr(run.out.find("elapsed ") + 8));
+    std::cout << "5000 lines stored in " << elapsedMs << " ms\n";
+    EXPECT_LT(elapsedMs, 10000);
+    const std::vector<std::string> rows = ReadingRows();
+    ASSERT_EQ(rows.size(), 5000u);
+    EXPECT_EQ(rows.back(), "'ART5000',5000.0,'" + Today() + "',0");
 }
 
 // A component in a folder with a blank starts the reader program by its quoted path: a decoy
