@@ -124,7 +124,11 @@ std::optional<SnapshotLine> ParseSnapshotLine(std::string_view line) {
     if (typeEnd == std::string_view::npos) return {};
 
     SnapshotLine parsed;
-    parsed.path = std::string(line.substr(0, pathEnd));
+    // Blanks after the key path pad the field; they were never part of the key.
+    std::string_view keyPath = line.substr(0, pathEnd);
+    std::size_t keptPath = keyPath.find_last_not_of(' ');
+    parsed.path =
+        std::string(keyPath.substr(0, keptPath == std::string_view::npos ? 0 : keptPath + 1));
     std::string_view name = line.substr(pathEnd + 1, nameEnd - pathEnd - 1);
     if (!name.empty()) parsed.path.append("\\").append(name);
     parsed.typeWord = std::string(line.substr(nameEnd + 1, typeEnd - nameEnd - 1));

@@ -53,7 +53,8 @@ std::vector<std::string> SplitFields(std::string_view text, std::string_view del
 
 // One line of the file, taken apart: path, tab, value name, "=", type word, tab, value text.
 // The value text is everything after that tab: it may be empty and hold "=", tabs and trailing
-// spaces. The path is the line's path joined to the value name as EntryPath joins them.
+// spaces. The path is the line's path, without its trailing spaces, joined to the value name as
+// EntryPath joins them.
 struct SnapshotLine {
     std::string path;
     std::string typeWord;

@@ -196,20 +196,22 @@ TEST_F(SnapshotTest, FileRoundTripRestoresEveryValueExactly) {
     EXPECT_EQ(Read(kHkcr, ".ade", ""), "missing") << "absent from the file: not written";
 }
 
-// A file as the plain format writes it, with a line that differs only in case and one that does
-// not belong to the list.
+// A file as the plain format writes it, with a line that differs only in case, one that does
+// not belong to the list and one whose key path is padded with blanks.
 TEST_F(SnapshotTest, RestoreReadsFilesOfThePlainFormatAndMatchesPathsExactly) {
     files.files[kFile] = SealSnapshotText(
         "HKEY_CLASSES_ROOT\\.mdb\t=REG_SZ\tAccess.Application.11\n"
         "HKEY_CLASSES_ROOT\\.MDE\t=REG_SZ\twrong case\n"
         "HKEY_CLASSES_ROOT\\Not\\Listed\t=REG_SZ\tx\n"
         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Office\\Common\tLastAccessInstall=REG_DWORD\t11\n"
-        "HKEY_CLASSES_ROOT\\.mda\t=REG_BINARY\t0102\n");
+        "HKEY_CLASSES_ROOT\\.mda\t=REG_BINARY\t0102\n"
+        "HKEY_CLASSES_ROOT\\.mar  \t=REG_SZ\tx\n");
     NewSnapshot(true).RestoreSnapshot();
     EXPECT_EQ(Read(kHkcr, ".mdb", ""), "1:Access.Application.11");
     EXPECT_EQ(Read(kHkcr, ".mde", ""), "missing");
     EXPECT_FALSE(registry.HasKey(kHkcr, "Not\\Listed"));
     EXPECT_EQ(Read(kHkcr, ".mda", ""), "missing");
+    EXPECT_EQ(Read(kHkcr, ".mar", ""), "1:x") << "blanks after the key path are not part of it";
     EXPECT_EQ(Read(kHklm, kOfficeKey, "LastAccessInstall"), "4:11");
     EXPECT_EQ(files.files.count(kFile), 0u);
 }
