@@ -22,6 +22,10 @@ class ReaderObject : public Murello {
     const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
+    void Scarica2(std::wstring& PercorsoMDB, std::wstring& PercorsoFile,
+                  ReaderProgramOptions& options) override;
+    void Scarica_RovovaDeru(std::wstring& MDB_TabellaTemp, std::wstring& FileTxtTemp,
+                            ReaderProgramOptions& options) override;
 
     // The serial pen download and its state (BufferSeriale, UltimoRecord, RecordPronto).
     PenDownload& Pen() { return pen_; }

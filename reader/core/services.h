@@ -9,8 +9,10 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "kit/program_runner.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
+#include "platform/programs/host_run_time.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
 
@@ -55,6 +57,8 @@ struct ReaderServices {
     LazyService<UserInterface> ui;
     LazyService<MessageLoop> messages;
     LazyService<MonotonicClock> clock;
+    LazyService<kit::ProgramRunner> programs;
+    LazyService<HostRunTime> host;
 
     SerialLine& Serial() { return serial.Get(); }
     DatabaseEngine& Databases() { return databases.Get(); }
@@ -62,6 +66,8 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+    kit::ProgramRunner& Programs() { return programs.Get(); }
+    HostRunTime& Host() { return host.Get(); }
 };
 
 }  // namespace reader

@@ -4,7 +4,9 @@
 
 #include "core/reader_object.h"
 #include "platform/database/sqlite_database.h"
+#include "kit/win32_program_runner.h"
 #include "platform/files/win32_file_system.h"
+#include "platform/programs/win32_host_run_time.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/ui/win32_user_interface.h"
 
@@ -30,6 +32,9 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
+    services.programs =
+        LazyService<kit::ProgramRunner>([] { return std::make_shared<kit::Win32ProgramRunner>(); });
+    services.host = LazyService<HostRunTime>([] { return std::make_shared<Win32HostRunTime>(); });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 

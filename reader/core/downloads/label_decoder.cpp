@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -18,13 +18,13 @@ int Find(std::wstring_view text, std::wstring_view what, int from) {
 
 // A position kept in an unsigned 8-bit variable.
 int Position(int value) {
-    if (value > kLongestPosition) throw RunTimeError(kErrOverflow);
+    if (value > kLongestPosition) throw ReaderError(kErrOverflow, 0, L"label position");
     return static_cast<std::uint8_t>(value);
 }
 
 // `length` characters from the 1-based `start`; fewer at the end of the text.
 std::wstring Middle(std::wstring_view text, int start, int length) {
-    if (length < 0) throw RunTimeError(kErrInvalidArgument);
+    if (length < 0) throw ReaderError(kErrInvalidArgument, 0, L"label element without \"(\"");
     if (static_cast<std::size_t>(start) > text.size()) return {};
     return std::wstring(
         text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(length)));
@@ -77,7 +77,7 @@ Date FromDayNumber(long days) {
 }
 
 void CheckYear(int year) {
-    if (year < 100 || year > 9999) throw RunTimeError(kErrInvalidArgument);
+    if (year < 100 || year > 9999) throw ReaderError(kErrInvalidArgument, 0, L"label date");
 }
 
 }  // namespace

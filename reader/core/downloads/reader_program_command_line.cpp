@@ -24,16 +24,16 @@ std::wstring ReaderProgramCommandLine(std::wstring_view componentFolder,
                                                std::wstring(kReaderProgramName));
     const std::wstring fields[] = {
         QuotedIfBlank(std::wstring(resultPath)),
-        std::to_wstring(options.portaCom),
-        std::to_wstring(options.baud),
-        std::to_wstring(options.modFile),
-        Flag(options.cr),
-        Flag(options.lf),
-        Flag(options.mostraErrore),
-        Flag(options.mostraFile),
-        Flag(options.mostraMaschera),
+        std::to_wstring(options.PortaCOM),
+        std::to_wstring(options.Baud),
+        std::to_wstring(options.ModFile),
+        Flag(options.CR),
+        Flag(options.LF),
+        Flag(options.MostraErrore),
+        Flag(options.MostraFile),
+        Flag(options.MostraMaschera),
         L"0",
-        std::to_wstring(options.timeout),
+        std::to_wstring(options.Timeout),
     };
     std::wstring line = program + L" ";
     for (const std::wstring& field : fields) {

@@ -1,6 +1,6 @@
 #include "core/downloads/result_file.h"
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 
@@ -20,7 +20,8 @@ std::vector<std::wstring> SplitFields(std::wstring_view line) {
 }
 
 const std::wstring& FieldNumber(const std::vector<std::wstring>& fields, std::size_t number) {
-    if (number < 1 || number > fields.size()) throw RunTimeError(kErrSubscriptOutOfRange);
+    if (number < 1 || number > fields.size())
+        throw ReaderError(kErrSubscriptOutOfRange, 0, L"result file line");
     return fields[number - 1];
 }
 

@@ -200,11 +200,17 @@ TEST_F(SqliteEngineTest, AppendRowStoresTypedValuesByColumnName) {
                               {L"IdLotto", std::monostate{}},
                               {L"Quantit\u00e0", 2.5},
                               {L"Data", Date{2024, 3, 5}}};
+    // Texts become what their columns hold, by the Italian rules.
+    const NamedValue texts[] = {{L"Codart", std::wstring(L"5,5")},
+                                {L"IdLotto", std::wstring(L"2,5")},
+                                {L"Quantit\u00e0", std::wstring(L"1.234,5")}};
     db->AppendRow(L"Murello", row);
     db->AppendRow(L"murello", {});  // every field left at its default
+    db->AppendRow(L"Murello", texts);
     EXPECT_EQ(Query("SELECT quote(Codart)||'|'||quote([id sottoOrd])||'|'||quote(IdLotto)||'|'||"
                     "quote(\"Quantit\xC3\xA0\")||'|'||quote(Data) FROM Murello ORDER BY rowid"),
-              "'Caff\xC3\xA8'|12|NULL|2.5|'2024-03-05'\nNULL|NULL|NULL|NULL|NULL");
+              "'Caff\xC3\xA8'|12|NULL|2.5|'2024-03-05'\nNULL|NULL|NULL|NULL|NULL\n"
+              "'5,5'|NULL|2|1234.5|NULL");
 
     struct Case {
         const char* name;
@@ -226,9 +232,14 @@ TEST_F(SqliteEngineTest, AppendRowStoresTypedValuesByColumnName) {
          L"Make sure it exists and that its name is spelled correctly."},
         {"a value its column refuses",
          L"Strict",
-         {{L"Id", std::int32_t{1}}, {L"Nome", std::wstring(L"a")}, {L"Numero", std::wstring(L"x")}},
+         {{L"Id", std::int32_t{1}}, {L"Nome", std::wstring(L"a")}, {L"Numero", 2.5}},
          3464,
          L"Data type mismatch in criteria expression."},
+        {"a text that is no number of its column",
+         L"Murello",
+         {{L"Codart", std::wstring(L"B2")}, {L"Quantit\u00e0", std::wstring(L"cinque")}},
+         3421,
+         L"Data type conversion error."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,7 +247,7 @@ TEST_F(SqliteEngineTest, AppendRowStoresTypedValuesByColumnName) {
         EXPECT_EQ(e.number, c.number);
         EXPECT_EQ(e.description, c.description);
     }
-    EXPECT_EQ(Query("SELECT count(*) FROM Murello"), "2");
+    EXPECT_EQ(Query("SELECT count(*) FROM Murello"), "3");
     EXPECT_EQ(Query("SELECT count(*) FROM Strict"), "0");
 }
 

@@ -1,4 +1,4 @@
-#include "core/column_conversion.h"
+#include "platform/database/column_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,8 @@ TEST(ColumnConversion, ConvertsTextByTheItalianRulesOfTheColumnsType) {
         {L"VARCHAR(20)", L" 007 ", L" 007 ", 0},
         {L"", L"5", L"5", 0},
         {L"BLOB", L"5", L"5", 0},
-        {L"TEXT", std::int32_t{0}, L"0", 0},
-        {L"TEXT", Date{2024, 3, 5}, L"05/03/2024", 0},
+        {L"TEXT", std::int32_t{0}, std::int32_t{0}, 0},
+        {L"TEXT", Date{2024, 3, 5}, Date{2024, 3, 5}, 0},
         {L"INTEGER", std::int32_t{0}, std::int32_t{0}, 0},
         {L"DATE", Date{2024, 3, 5}, Date{2024, 3, 5}, 0},
         {L"REAL", {}, {}, 0},

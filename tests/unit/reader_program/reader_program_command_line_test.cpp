@@ -13,20 +13,20 @@ namespace {
 
 TEST(ReaderProgramCommandLine, QuotesBlankPathsAndJoinsTheElevenFields) {
     ReaderProgramOptions everySet;
-    everySet.portaCom = 8;
-    everySet.baud = 5;
-    everySet.modFile = 2;
-    everySet.cr = false;
-    everySet.lf = false;
-    everySet.mostraErrore = true;
-    everySet.mostraFile = true;
-    everySet.mostraMaschera = true;
-    everySet.timeout = -32768;
+    everySet.PortaCOM = 8;
+    everySet.Baud = 5;
+    everySet.ModFile = 2;
+    everySet.CR = false;
+    everySet.LF = false;
+    everySet.MostraErrore = true;
+    everySet.MostraFile = true;
+    everySet.MostraMaschera = true;
+    everySet.Timeout = -32768;
     ReaderProgramOptions outOfRange;
-    outOfRange.portaCom = 0;
-    outOfRange.baud = -1;
-    outOfRange.modFile = 40000;
-    outOfRange.timeout = 32767;
+    outOfRange.PortaCOM = 0;
+    outOfRange.Baud = -1;
+    outOfRange.ModFile = 40000;
+    outOfRange.Timeout = 32767;
     struct Case {
         std::wstring folder, result;
         ReaderProgramOptions options;

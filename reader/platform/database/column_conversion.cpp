@@ -1,9 +1,8 @@
-#include "core/column_conversion.h"
+#include "platform/database/column_conversion.h"
 
-#include <cstdio>
 #include <string>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -12,39 +11,30 @@ bool Contains(const std::wstring& upper, std::wstring_view part) {
     return upper.find(part) != std::wstring::npos;
 }
 
-RaisedError ConversionError() { return {kDbConversionError, L"Data type conversion error."}; }
-
+// The engine's error for a text that its column cannot take, naming the text for diagnosis.
 template <typename Convert>
-Value Converted(Convert convert) {
+Value Converted(const std::wstring& text, Convert convert) {
     try {
         return convert();
     } catch (const RaisedError& error) {
-        if (error.number == kErrOverflow) {
-            throw RaisedError{kDbNumericOverflow, L"Numeric field overflow."};
-        }
-        throw ConversionError();
+        throw ReaderError(
+            error.number == kErrOverflow ? kErrDbNumericOverflow : kErrDbConversionError, 0,
+            L"\"" + text + L"\" set into a column");
     }
 }
 
 Value FromText(const std::wstring& text, ColumnKind kind) {
     switch (kind) {
         case ColumnKind::Integer:
-            return Converted([&] { return Value(TextToLong(text)); });
+            return Converted(text, [&] { return Value(TextToLong(text)); });
         case ColumnKind::Decimal:
-            return Converted([&] { return Value(TextToDouble(text)); });
+            return Converted(text, [&] { return Value(TextToDouble(text)); });
         case ColumnKind::Date:
-            return Converted([&] { return Value(TextToDate(text)); });
+            return Converted(text, [&] { return Value(TextToDate(text)); });
         case ColumnKind::Text:
         case ColumnKind::Untyped:
             break;
     }
-    return text;
-}
-
-std::wstring DateText(const Date& date) {
-    wchar_t text[16];
-    std::swprintf(text, sizeof text / sizeof text[0], L"%02d/%02d/%04d", date.day, date.month,
-                  date.year);
     return text;
 }
 
@@ -66,12 +56,6 @@ ColumnKind KindOfDeclaredType(std::wstring_view declaredType) {
 
 Value ConvertForColumn(const Value& value, ColumnKind kind) {
     if (const auto* text = std::get_if<std::wstring>(&value)) return FromText(*text, kind);
-    if (kind == ColumnKind::Text) {
-        if (const auto* number = std::get_if<std::int32_t>(&value)) {
-            return std::to_wstring(*number);
-        }
-        if (const auto* date = std::get_if<Date>(&value)) return DateText(*date);
-    }
     return value;
 }
 

@@ -4,18 +4,11 @@
 // this keeps the rows the host reads back the same whichever engine stores them.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
-#include "core/database.h"
+#include "platform/database/database.h"
 
 namespace reader {
-
-enum : std::int32_t {
-    kDbItemNotFound = 3265,     // "Item not found in this collection."
-    kDbNumericOverflow = 3349,  // "Numeric field overflow."
-    kDbConversionError = 3421,  // "Data type conversion error."
-};
 
 enum class ColumnKind { Text, Integer, Decimal, Date, Untyped };
 
@@ -23,9 +16,9 @@ enum class ColumnKind { Text, Integer, Decimal, Date, Untyped };
 // date or a time ("DATE", "DATETIME", "TIMESTAMP") taken as a date column.
 ColumnKind KindOfDeclaredType(std::wstring_view declaredType);
 
-// The value the column stores. A text that is no number (or no date) of the column raises 3421;
-// a number beyond a whole-number column's 32 bits raises 3349. A whole number or a date set into
-// a text column becomes its text ("12", "15/03/2024"); everything else is stored as given.
+// The value the column stores. A text set into a number or date column is converted (a text that
+// is no number or no date raises 3421, a number beyond a whole-number column's 32 bits 3349);
+// every other value is stored as given.
 Value ConvertForColumn(const Value& value, ColumnKind kind);
 
 }  // namespace reader
