@@ -205,10 +205,11 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
         "fso.DeleteFile \"" +
         folder +
         "\\IR_Read.delay\"\r\n"
+        // Arguments left out in the middle keep their defaults.
         "Prepare \"  \" & vbCrLf & vbCrLf & \" \", \"\"\r\n"
         "m.Scarica2 \"" +
         Db() + "\", \"" + result +
-        "\", 3, 4, 3, True, False, False, True\r\n"
+        "\", 3, , 3, True, False, , True\r\n"
         "Report \"blank lines\"\r\n"
         "Prepare \"A12;5\" & vbCrLf & \"A12\" & vbCrLf & \"C1;1\", \"\"\r\n"
         "m.Scarica2 \"" +
@@ -283,7 +284,7 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
 
     auto call = [&](const std::string& fields) { return Call(folder, result, fields); };
     EXPECT_EQ(installed.Calls(), call("1,1,1,1,1,0,0,0,0,10") + call("8,5,2,0,0,1,1,1,0,-300") +
-                                     call("3,4,3,1,0,0,1,0,0,10") + call("1,1,1,1,1,0,0,0,0,10") +
+                                     call("3,1,3,1,0,0,1,0,0,10") + call("1,1,1,1,1,0,0,0,0,10") +
                                      call("1,1,1,1,1,0,0,0,0,10") + call("1,1,1,1,1,0,0,0,0,10") +
                                      call("1,1,1,1,1,0,0,0,0,10") + call("2,1,1,1,1,0,0,0,0,10"));
 }
