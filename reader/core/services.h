@@ -10,11 +10,13 @@
 
 #include "core/errors.h"
 #include "kit/program_runner.h"
+#include "core/forms.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
 #include "platform/programs/host_run_time.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
+#include "platform/ui/wall_clock.h"
 
 namespace reader {
 
@@ -68,6 +70,15 @@ struct ReaderServices {
     const MonotonicClock& Clock() { return clock.Get(); }
     kit::ProgramRunner& Programs() { return programs.Get(); }
     HostRunTime& Host() { return host.Get(); }
+
+    LazyService<WallClock> wallClock;  // local date and time: terminal file names
+    const WallClock& LocalTime() { return wallClock.Get(); }
+
+    // The hidden terminal forms: one pair per loaded component, shared by its objects.
+    LazyService<ScaricaVXForm> scaricaVX;
+    LazyService<CaricaVXForm> caricaVX;
+    ScaricaVXForm& ScaricaVX() { return scaricaVX.Get(); }
+    CaricaVXForm& CaricaVX() { return caricaVX.Get(); }
 };
 
 }  // namespace reader

@@ -8,7 +8,9 @@
 #include "platform/files/win32_file_system.h"
 #include "platform/programs/win32_host_run_time.h"
 #include "platform/serial/win32_serial_line.h"
+#include "platform/terminal/win32_terminal_forms.h"
 #include "platform/ui/win32_user_interface.h"
+#include "platform/ui/win32_wall_clock.h"
 
 namespace reader {
 namespace {
@@ -35,6 +37,15 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.programs =
         LazyService<kit::ProgramRunner>([] { return std::make_shared<kit::Win32ProgramRunner>(); });
     services.host = LazyService<HostRunTime>([] { return std::make_shared<Win32HostRunTime>(); });
+    services.wallClock = LazyService<WallClock>([] { return std::make_shared<Win32WallClock>(); });
+    services.scaricaVX = LazyService<ScaricaVXForm>([variant] {
+        auto forms = ComponentTerminalForms(variant);
+        return std::shared_ptr<ScaricaVXForm>(forms, &forms->ScaricaVX());
+    });
+    services.caricaVX = LazyService<CaricaVXForm>([variant] {
+        auto forms = ComponentTerminalForms(variant);
+        return std::shared_ptr<CaricaVXForm>(forms, &forms->CaricaVX());
+    });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 
