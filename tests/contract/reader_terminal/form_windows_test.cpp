@@ -16,24 +16,23 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"MurelloCollegamento";
 
-// "caption|label|visible" of each form window of this thread.
+BOOL CALLBACK AddFormWindow(HWND window, LPARAM list) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) != kClassName) return TRUE;
+    wchar_t caption[64] = {};
+    wchar_t label[64] = {};
+    GetWindowTextW(window, caption, 64);
+    GetWindowTextW(FindWindowExW(window, nullptr, L"STATIC", nullptr), label, 64);
+    reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(
+        std::wstring(caption) + L"|" + label + (IsWindowVisible(window) ? L"|shown" : L""));
+    return TRUE;
+}
+
+// "caption|label[|shown]" of each form window of this thread.
 std::vector<std::wstring> FormWindows() {
     std::vector<std::wstring> found;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (std::wstring(name) != kClassName) return TRUE;
-            wchar_t caption[64] = {};
-            wchar_t label[64] = {};
-            GetWindowTextW(window, caption, 64);
-            GetWindowTextW(FindWindowExW(window, nullptr, L"STATIC", nullptr), label, 64);
-            reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(
-                std::wstring(caption) + L"|" + label + (IsWindowVisible(window) ? L"|shown" : L""));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), AddFormWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
