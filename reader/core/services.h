@@ -14,6 +14,7 @@
 #include "platform/files/file_system.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
+#include "platform/ui/wall_clock.h"
 
 namespace reader {
 
@@ -63,6 +64,9 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+
+    LazyService<WallClock> wallClock;  // local date and time: terminal file names
+    const WallClock& LocalTime() { return wallClock.Get(); }
 
     // The hidden terminal forms: one pair per loaded component, shared by its objects.
     LazyService<ScaricaVXForm> scaricaVX;
