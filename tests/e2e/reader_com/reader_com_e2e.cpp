@@ -289,18 +289,15 @@ TEST(ReaderComponent, VbscriptSetsPropertiesAndSeesAutomationErrors) {
     }
 }
 
-// The pen-only builds raise Scarica1's errors to the caller (no trap): without the link library
-// beside the component the call fails with the host's 53.
+// Murello113 raises Upload1's errors to the caller (no trap): without a registered terminal
+// control the early-bound call gets the host's 429 through the error information.
 TEST(ReaderComponent, EarlyBoundCallGetsTheErrorThroughErrorInfo) {
-    for (std::size_t index : {2u, 3u}) {
-        const Build& build = Builds()[index];
-        SCOPED_TRACE(build.name);
-        Registered registered(build);
-        EXPECT_EQ(ComponentDump({"call", ProgId(build), "Scarica1"}),
-                  "hr 0x800A0035 supportserrorinfo yes\n"
-                  "description \"File not found: IrLib.dll\"\nsource \"" +
-                      ProgId(build) + "\"\nguid " + build.interfaceId + "\n");
-    }
+    const Build& build = Builds()[1];
+    Registered registered(build);
+    EXPECT_EQ(ComponentDump({"call", ProgId(build), "Upload1"}),
+              "hr 0x800A01AD supportserrorinfo yes\n"
+              "description \"ActiveX component can't create object\"\nsource \"" +
+                  ProgId(build) + "\"\nguid " + build.interfaceId + "\n");
 }
 
 TEST(ReaderComponent, ServerStaysLoadedWhileObjectsOrLocksRemain) {
