@@ -182,9 +182,13 @@ if not exist "%REGSVR32%" (
 exit /b 0
 
 :check_rights
-rem "net session" needs administrator rights on every Windows since XP.
-net session >nul 2>&1
+rem The rights that registering needs: writing machine-wide class keys. A key of our own is
+rem written and removed at once ("net session" or "fltmc" answer other questions, and Wine's
+rem "net" reports success for any command it does not know).
+set "PROBE=HKLM\SOFTWARE\Classes\Lanvik.InstallCheck"
+reg add "%PROBE%" /f >nul 2>&1
 if not errorlevel 1 (
+  reg delete "%PROBE%" /f >nul 2>&1
   echo Administrator rights: yes
   exit /b 0
 )
@@ -200,7 +204,8 @@ if defined ELEVATED (
 set "ASK=%TEMP%\lanvik-elevate-%RANDOM%.vbs"
 set "ARGS=/elevated"
 if "%MODE%"=="uninstall" set "ARGS=/elevated /uninstall"
-echo CreateObject("Shell.Application").ShellExecute "%SELF%", "%ARGS%%CHOSEN%", "%HERE:~0,-1%", "runas", 1 >"%ASK%"
+rem The new window is a "cmd /k": it stays open, so that its results can be read.
+echo CreateObject("Shell.Application").ShellExecute "%ComSpec%", "/k """"%SELF%"" %ARGS%%CHOSEN%""", "%HERE:~0,-1%", "runas", 1 >"%ASK%"
 cscript //nologo "%ASK%"
 del /f /q "%ASK%" >nul 2>&1
 echo Windows asks for administrator rights; the %MODE% goes on in the new window.

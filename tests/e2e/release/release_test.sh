@@ -142,7 +142,7 @@ fi
 identifiers=$(grep -ho 'uuid([0-9a-fA-F-]*)' "$root"/reader/builds/*/murello.idl | sed 's/uuid(\(.*\))/\1/' | sort -u)
 [ "$(echo "$identifiers" | wc -l)" = 18 ] || fail "expected 18 identifiers in the builds' IDL files"
 patterns=$(printf '%s\n' $identifiers Murello11500.Murello Murello113.Murello ZaradEdadod111.Murello \
-  ZaradEdadod110.Murello 'Lanvik Kit')
+  ZaradEdadod110.Murello 'Lanvik Kit' Lanvik.InstallCheck)
 # The names of the identifiers that the whole registry mentions.
 registry_mentions() {
   local export_file=$work/registry.reg
