@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -17,83 +18,13 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "docs_example_table.h"
 #include "simulated_pen.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-enum class Device { None, Pen, SilentPen };
-
-struct Box {
-    std::string title;
-    std::string text;
-};
-
-struct Example {
-    std::string name;
-    Device device = Device::None;
-    std::vector<std::string> pen;   // the pen's records on COM1 (Device::Pen)
-    std::vector<Box> boxes;         // what the user sees, in order
-    std::vector<std::string> rows;  // table Murello of C:\App\letture.db afterwards
-    std::string waitsFor;           // not empty: skipped, for this reason
-};
-
-const std::vector<std::string> kThreeReadings = {"A1;12;7;3", "B-22;1;2;0.5", "C3;100;200;12,25",
-                                                 "EMPTY"};
-const std::vector<std::string> kThreeRows = {"'A1',12,7,3.0", "'B-22',1,2,0.5",
-                                             "'C3',100,200,12.25"};
-const std::string kTerminal = "the terminal control stand-in (standins/vxterm) and the imports";
-const std::string kInfrared = "the infrared link stand-in (standins/irlib) and Scarica1";
-const std::string kProgram = "the reader program stand-in (standins/ir_read) and Scarica2";
-
-void PrintTo(const Example& example, std::ostream* out) { *out << example.name; }
-
-Example Plain(std::string name) {
-    Example example;
-    example.name = std::move(name);
-    return example;
-}
-Example Waiting(std::string name, std::string reason) {
-    Example example = Plain(std::move(name));
-    example.waitsFor = std::move(reason);
-    return example;
-}
-Example WithPen(std::string name, std::vector<std::string> records, std::vector<std::string> rows) {
-    Example example = Plain(std::move(name));
-    example.device = Device::Pen;
-    example.pen = std::move(records);
-    example.rows = std::move(rows);
-    return example;
-}
-Example WithBoxes(std::string name, Device device, std::vector<Box> boxes) {
-    Example example = Plain(std::move(name));
-    example.device = device;
-    example.boxes = std::move(boxes);
-    return example;
-}
-
-const std::vector<Example> kExamples = {
-    Plain("late-binding"),
-    Plain("early-binding"),
-    Plain("missing-member"),
-    Waiting("raised-error", kProgram),
-    WithPen("scarica", kThreeReadings, kThreeRows),
-    WithBoxes("scarica-timeout", Device::SilentPen,
-              {{"TimeOut Error",
-                "Controllare il collegamento con la penna ottica e le "
-                "impostazioni della porta seriale."}}),
-    WithBoxes("scarica-no-database", Device::Pen,
-              {{"Errore n. 3024", "Could not find file 'C:\\App\\manca.db'."}}),
-    Waiting("scarica-rimesse-of", kTerminal),
-    Waiting("scarica1", kInfrared),
-    Waiting("scarica2", kProgram),
-    Waiting("upload1", kTerminal),
-    Waiting("m113-scarica4-error", kTerminal),
-    WithPen("m111-scarica", kThreeReadings, kThreeRows),
-    Waiting("m110-scarica1-code", kInfrared),
-};
 
 // ---------------------------------------------------------------------------------------------
 // The examples of the pages
@@ -177,20 +108,12 @@ std::string WithoutCarriageReturns(std::string text) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The builds
+// The Wine prefix for one example
 
-const char kInstallFolder[] = "C:\\Programmi\\Lanvik";
-
-// The build whose ProgID the example creates, registered while the example runs.
+// A DLL registered from a folder of the prefix while the example runs.
 class Registered {
   public:
-    explicit Registered(const std::string& code) {
-        static const std::regex kLibrary(R"((Murello11500|Murello113|ZaradEdadod11[01])\.Murello)");
-        std::smatch match;
-        if (!std::regex_search(code, match, kLibrary)) throw std::runtime_error("no ProgID");
-        std::string build = match[1];
-        if (build.starts_with("ZaradEdadod")) build = "Murello" + build.substr(11);
-        dll_ = e2e::CopyIntoPrefix(e2e::Win64Binary(build + ".dll"), kInstallFolder);
+    explicit Registered(const fs::path& dll) : dll_(e2e::CopyIntoPrefix(dll, kInstallFolder)) {
         const e2e::ProcessResult result = e2e::Regsvr32(dll_);
         EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
     }
@@ -202,37 +125,60 @@ class Registered {
     std::string dll_;
 };
 
+// The build whose ProgID the example creates.
+fs::path BuildOf(const std::string& code) {
+    static const std::regex kLibrary(R"((Murello11500|Murello113|ZaradEdadod11[01])\.Murello)");
+    std::smatch match;
+    if (!std::regex_search(code, match, kLibrary)) throw std::runtime_error("no ProgID");
+    std::string build = match[1];
+    if (build.starts_with("ZaradEdadod")) build = "Murello" + build.substr(11);
+    return e2e::Win64Binary(build + ".dll");
+}
+
+// Everything an example may leave in the prefix, removed before and after it.
+void Clean() {
+    const fs::path c = e2e::Wine().prefix / "drive_c";
+    for (const char* path : {"App", "vxterm", "_Letture", "TEMPFOX.TMP", "file_up.tmp"}) {
+        fs::remove_all(c / path);
+    }
+    for (const char* file : {"IrLib.dll", "IR_Read.exe", "IR_Read.result", "IR_Read.calls"}) {
+        fs::remove(e2e::UnixPath(std::string(kInstallFolder) + "\\" + file));
+    }
+}
+
 class DocsExamples : public testing::TestWithParam<Example> {
   protected:
     void SetUp() override {
-        app_ = e2e::Wine().prefix / "drive_c" / "App";
-        fs::remove_all(app_);
-        fs::create_directories(app_);
-        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
-            "\"Quantit\xC3\xA0\" REAL)");
+        Clean();
+        fs::create_directories(e2e::Wine().prefix / "drive_c" / "App");
+        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, "
+            "IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL, Data, Rep INTEGER, NColli TEXT, "
+            "Lotto_Codice TEXT, Lotto_Scadenza, SSCC TEXT)");
+        Sql("CREATE TABLE Murello_RimesseOF (IdUt INTEGER, IdSottoORd INTEGER, \"Qt\xC3\xA0\" "
+            "REAL, NDoc TEXT, DataDoc)");
     }
     void TearDown() override {
         e2e::UnlinkComPort(1);
-        fs::remove_all(app_);
+        Clean();
     }
+
+    static fs::path Database() { return e2e::UnixPath("C:\\App\\letture.db"); }
 
     void Sql(const std::string& statement) {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((app_ / "letture.db").c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << statement;
         sqlite3_close(db);
     }
 
-    std::vector<std::string> Rows() {
+    std::vector<std::string> Rows(const std::string& query) {
         std::vector<std::string> rows;
         sqlite3* db = nullptr;
-        sqlite3_open_v2((app_ / "letture.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
-                           "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
-                           "ORDER BY rowid",
-                           -1, &statement, nullptr);
+        EXPECT_EQ(sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr), SQLITE_OK)
+            << query;
         while (sqlite3_step(statement) == SQLITE_ROW) {
             rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         }
@@ -241,7 +187,20 @@ class DocsExamples : public testing::TestWithParam<Example> {
         return rows;
     }
 
-    fs::path app_;
+    // The folder's file names, sorted, one a line.
+    static std::string Names(const std::string& folder) {
+        std::vector<std::string> names;
+        const fs::path unix = e2e::UnixPath(folder);
+        if (fs::is_directory(unix)) {
+            for (const auto& entry : fs::directory_iterator(unix)) {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        std::sort(names.begin(), names.end());
+        std::string joined;
+        for (const std::string& name : names) joined += (joined.empty() ? "" : "\n") + name;
+        return joined;
+    }
 };
 
 TEST(DocsExamplesList, EveryExampleOfThePagesHasItsSettingAndItsOutput) {
@@ -264,12 +223,29 @@ TEST_P(DocsExamples, RunsAsThePageSays) {
     const auto found = docs.find(example.name);
     ASSERT_NE(found, docs.end()) << "no example " << example.name << " in docs/";
     const DocBlock& block = found->second;
-    if (!example.waitsFor.empty()) {
-        GTEST_SKIP() << block.page << ": example " << example.name << " not run yet: it needs "
-                     << example.waitsFor;
+    for (const std::string& binary : example.needs) {
+        if (!fs::exists(e2e::TestingBinDir() / binary)) {
+            GTEST_SKIP() << block.page << ": example " << example.name << " not run yet: it needs "
+                         << example.waitsFor << " (no " << binary << " in " << e2e::TestingBinDir()
+                         << ")";
+        }
     }
+    SCOPED_TRACE(block.page + ": " + example.name);
 
-    const Registered registered(block.code);
+    std::vector<std::unique_ptr<Registered>> registered;
+    registered.push_back(std::make_unique<Registered>(BuildOf(block.code)));
+    for (const std::string& binary : example.needs) {
+        if (binary.ends_with(".dll") && binary != "IrLib.dll") {
+            registered.push_back(std::make_unique<Registered>(e2e::TestingBinary(binary)));
+        } else {
+            e2e::CopyIntoPrefix(e2e::TestingBinary(binary), kInstallFolder);
+        }
+    }
+    for (const auto& [path, content] : example.filesBefore) {
+        const fs::path unix = e2e::UnixPath(path);
+        fs::create_directories(unix.parent_path());
+        e2e::WriteFile(unix, content);
+    }
     standins::SimulatedPen pen;
     if (example.device != Device::None) {
         for (const std::string& record : example.pen) pen.AddRecord(record);
@@ -277,15 +253,16 @@ TEST_P(DocsExamples, RunsAsThePageSays) {
         pen.Start();
     }
     const std::string code = block.early ? LateBound(block.code) : block.code;
-    e2e::WriteFile(app_ / "example.vbs", WindowsLines(std::string(kPrelude) + code));
+    e2e::WriteFile(e2e::UnixPath("C:\\App\\example.vbs"),
+                   WindowsLines(std::string(kPrelude) + code));
     e2e::Scenario scenario;
     scenario.command_line = "C:\\windows\\system32\\cscript.exe //nologo C:\\App\\example.vbs";
     scenario.answers.assign(example.boxes.size(), "OK");
     scenario.timeout = 60s;
+    scenario.env = example.env;
     const e2e::ScenarioResult result = e2e::RunScenario(scenario);
     pen.Stop();
 
-    SCOPED_TRACE(block.page + ": " + example.name);
     EXPECT_FALSE(result.timed_out);
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(WithoutCarriageReturns(result.out), block.output) << result.err;
@@ -294,7 +271,15 @@ TEST_P(DocsExamples, RunsAsThePageSays) {
         EXPECT_EQ(result.dialogs[i].title, example.boxes[i].title);
         EXPECT_EQ(result.dialogs[i].text, example.boxes[i].text);
     }
-    EXPECT_EQ(Rows(), example.rows);
+    EXPECT_EQ(Rows(example.rowsQuery), example.rows);
+    for (const auto& [path, part] : example.filesAfter) {
+        const fs::path unix = e2e::UnixPath(path);
+        ASSERT_TRUE(fs::exists(unix)) << path;
+        EXPECT_NE(e2e::ReadFile(unix).find(part), std::string::npos) << path;
+    }
+    for (const auto& [folder, names] : example.listings) {
+        EXPECT_TRUE(std::regex_match(Names(folder), std::regex(names))) << Names(folder);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, DocsExamples, testing::ValuesIn(kExamples),
