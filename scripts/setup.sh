@@ -7,10 +7,12 @@ packages=(
   cmake ninja-build g++ make libgtest-dev libgmock-dev libsqlite3-dev clang-format git
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 libwine-dev xvfb python3 ca-certificates zip unzip
+  wine64 libwine-dev xvfb python3 ca-certificates
 )
 # The SQLite sources for the Windows builds come from the npm registry (see cmake/sqlite.cmake).
 command -v npm >/dev/null 2>&1 || packages+=(npm)
+# scripts/release.sh packs the zips; its test unpacks them.
+packages+=(zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -37,6 +37,9 @@ struct Example {
     std::vector<std::pair<std::string, std::string>> listings;     // folder, regex of its names
     std::vector<std::string> env;
     std::string waitsFor;  // what the skip names
+    // Set for an example that has not yet run against its member on main: it is skipped even
+    // when its stand-ins are there (they land before the member is carried out in every build).
+    bool onMain = true;
 
     Example With(Device d, std::vector<std::string> records = {}) && {
         device = d;
@@ -67,6 +70,10 @@ struct Example {
     }
     Example Listing(std::string folder, std::string names) && {
         listings.emplace_back(std::move(folder), std::move(names));
+        return std::move(*this);
+    }
+    Example NotOnMainYet() && {
+        onMain = false;
         return std::move(*this);
     }
     Example Env(std::string entry) && {
@@ -117,6 +124,7 @@ const std::vector<Example> kExamples = {
         .Boxes({{"Errore n. 3024", "Could not find file 'C:\\App\\manca.db'."}}),
     Named("scarica-rimesse-of")
         .Needs(kTerminal, kVxTerm)
+        .NotOnMainYet()
         .Env(kVxTermFolder)
         .Before("C:\\vxterm\\file1.txt", "$ROF;12;3;DDT45;20261206\r\n")
         .Rows({"7,12,3.0,'DDT45'"},
@@ -125,6 +133,7 @@ const std::vector<Example> kExamples = {
         .Listing("C:\\_Letture", R"(Importato_Rimesse_OF_\d{8}-\d{6}\.tmp)"),
     Named("scarica1")
         .Needs(kInfrared, kIrLib)
+        .NotOnMainYet()
         .Env(kIrLibScript)
         .Before("C:\\App\\irlib.txt",
                 "open 1\r\nanswer 0 ACK\r\nanswer 0 #ART42$17;2;20261206;1;\r\nanswer 0 EOF\r\n")
@@ -137,16 +146,19 @@ const std::vector<Example> kExamples = {
                "C:\\App\\letture.txt,2,3,1,1,1,0,0,0,0,10"),
     Named("upload1")
         .Needs(kTerminal, kVxTerm)
+        .NotOnMainYet()
         .Env(kVxTermFolder)
         .Before("C:\\_Letture\\file_up.tmp", "utenti e giacenze\r\n")
         .After("C:\\vxterm\\sent.txt", "utenti e giacenze\r\n"),
     Named("m113-scarica4-error")
         .Needs(kTerminal, kVxTerm)
+        .NotOnMainYet()
         .Env(kVxTermFolder)
         .Before("C:\\vxterm\\file1.txt", "ART42$;2;20261206;1\r\n"),
     Named("m111-scarica").With(Device::Pen, kThreeReadings).Rows(kThreeRows),
     Named("m110-scarica1-code")
         .Needs(kInfrared, kIrLib)
+        .NotOnMainYet()
         .Env(kIrLibScript)
         .Before("C:\\App\\irlib.txt",
                 "open 1\r\nanswer 0 ACK\r\nanswer 0 #ART42;2;20261206;1;\r\n"),

@@ -223,6 +223,10 @@ TEST_P(DocsExamples, RunsAsThePageSays) {
     const auto found = docs.find(example.name);
     ASSERT_NE(found, docs.end()) << "no example " << example.name << " in docs/";
     const DocBlock& block = found->second;
+    if (!example.onMain) {
+        GTEST_SKIP() << block.page << ": example " << example.name << " not run yet: it needs "
+                     << example.waitsFor << ", not on main yet";
+    }
     for (const std::string& binary : example.needs) {
         if (!fs::exists(e2e::TestingBinDir() / binary)) {
             GTEST_SKIP() << block.page << ": example " << example.name << " not run yet: it needs "
