@@ -122,6 +122,7 @@ const std::vector<Example> kExamples = {
     Named("scarica-no-database")
         .With(Device::Pen)
         .Boxes({{"Errore n. 3024", "Could not find file 'C:\\App\\manca.db'."}}),
+    Named("scarica-no-port").Boxes({{"Errore n. 8002", "Invalid Port Number"}}),
     Named("scarica-rimesse-of")
         .Needs(kTerminal, kVxTerm)
         .NotOnMainYet()
