@@ -40,8 +40,11 @@ if [ $build = 1 ]; then
 fi
 command -v zip >/dev/null || { echo "release: zip is missing (scripts/setup.sh)" >&2; exit 1; }
 
-# Every file of a zip gets the time of the last commit, so that the same sources give the same zip.
+# Every file of a zip, and the header of every program, gets the time of the last commit, so that
+# the same build gives the same zip (strip writes SOURCE_DATE_EPOCH into the PE header; zip
+# writes local times, hence UTC).
 stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+export SOURCE_DATE_EPOCH=$stamp TZ=UTC
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
