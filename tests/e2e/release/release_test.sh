@@ -41,6 +41,10 @@ zip=$work/dist/$name.zip
 expect_eq "the zip's content list" "$(unzip -Z1 "$zip")" "$(printf "$name/%s\n" "${binaries[@]}" \
   install.cmd uninstall.cmd README.txt SHA256SUMS)"
 expect_eq "dist/SHA256SUMS" "$(cd "$work/dist" && sha256sum -c SHA256SUMS 2>&1)" "$name.zip: OK"
+# The same build packed again gives the same zip.
+bash "$root/scripts/release.sh" --no-build --out "$work/dist-again" "$arch" >/dev/null
+expect_eq "the zip packed again" "$(cat "$work/dist-again/SHA256SUMS")" "$(cat "$work/dist/SHA256SUMS")"
+rm -rf "$work/dist-again"
 unzip -q "$zip" -d "$work/unpacked"
 kit=$work/unpacked/$name
 expect_eq "the sums in the zip" "$(cd "$kit" && sha256sum -c SHA256SUMS 2>&1)" \
