@@ -43,18 +43,21 @@ class SqliteDatabase : public Database {
     SqliteDatabase(Connection db, std::wstring path) : db_(std::move(db)), path_(std::move(path)) {}
 
     void Execute(const std::wstring& statementText, std::span<const Value> values) override {
-        const std::string sql = ToUtf8(statementText);
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
-                               nullptr) != SQLITE_OK) {
-            Fail();
+        sqlite3_stmt* statement = Prepared(statementText);
+        // However this run ends, the kept statement is left ready for the next one.
+        struct ResetAfterUse {
+            sqlite3_stmt* statement;
+            ~ResetAfterUse() { sqlite3_reset(statement); }
+        } reset{statement};
+        // Placeholders left without a value are Null, as in a newly prepared statement.
+        if (static_cast<int>(values.size()) < sqlite3_bind_parameter_count(statement)) {
+            sqlite3_clear_bindings(statement);
         }
-        Statement statement(raw);
         for (std::size_t i = 0; i < values.size(); ++i) {
-            Bind(statement.get(), static_cast<int>(i) + 1, values[i]);
+            Bind(statement, static_cast<int>(i) + 1, values[i]);
         }
         while (true) {
-            const int rc = sqlite3_step(statement.get());
+            const int rc = sqlite3_step(statement);
             if (rc == SQLITE_DONE) return;
             if (rc != SQLITE_ROW) Fail();
         }
@@ -92,6 +95,22 @@ class SqliteDatabase : public Database {
     }
 
   private:
+    // The statement prepared for this text. The last one is kept: an import runs the same insert
+    // for every line and so prepares it once.
+    sqlite3_stmt* Prepared(const std::wstring& statementText) {
+        if (last_ && statementText == lastText_) return last_.get();
+        last_.reset();
+        const std::string sql = ToUtf8(statementText);
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
+                               nullptr) != SQLITE_OK) {
+            Fail();
+        }
+        last_.reset(raw);
+        lastText_ = statementText;
+        return raw;
+    }
+
     // The table's column names as the table spells them; none when there is no such table.
     std::vector<std::wstring> ColumnsOf(const std::wstring& table) {
         const std::string sql = "SELECT name FROM pragma_table_info(?)";
@@ -169,6 +188,8 @@ class SqliteDatabase : public Database {
 
     Connection db_;
     std::wstring path_;
+    Statement last_;  // finalized before the connection closes
+    std::wstring lastText_;
 };
 
 }  // namespace
