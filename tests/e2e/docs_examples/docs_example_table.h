@@ -125,7 +125,6 @@ const std::vector<Example> kExamples = {
     Named("scarica-no-port").Boxes({{"Errore n. 8002", "Invalid Port Number"}}),
     Named("scarica-rimesse-of")
         .Needs(kTerminal, kVxTerm)
-        .NotOnMainYet()
         .Env(kVxTermFolder)
         .Before("C:\\vxterm\\file1.txt", "$ROF;12;3;DDT45;20261206\r\n")
         .Rows({"7,12,3.0,'DDT45'"},
@@ -147,13 +146,12 @@ const std::vector<Example> kExamples = {
                "C:\\App\\letture.txt,2,3,1,1,1,0,0,0,0,10"),
     Named("upload1")
         .Needs(kTerminal, kVxTerm)
-        .NotOnMainYet()
         .Env(kVxTermFolder)
+        .Before("C:\\vxterm\\script.txt", "")
         .Before("C:\\_Letture\\file_up.tmp", "utenti e giacenze\r\n")
         .After("C:\\vxterm\\sent.txt", "utenti e giacenze\r\n"),
     Named("m113-scarica4-error")
         .Needs(kTerminal, kVxTerm)
-        .NotOnMainYet()
         .Env(kVxTermFolder)
         .Before("C:\\vxterm\\file1.txt", "ART42$;2;20261206;1\r\n"),
     Named("m111-scarica").With(Device::Pen, kThreeReadings).Rows(kThreeRows),

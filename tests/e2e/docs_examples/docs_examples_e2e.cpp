@@ -270,7 +270,10 @@ TEST_P(DocsExamples, RunsAsThePageSays) {
     EXPECT_FALSE(result.timed_out);
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(WithoutCarriageReturns(result.out), block.output) << result.err;
-    ASSERT_EQ(result.dialogs.size(), example.boxes.size());
+    std::string seen;
+    for (const e2e::Dialog& dialog : result.dialogs)
+        seen += dialog.title + ": " + dialog.text + "\n";
+    ASSERT_EQ(result.dialogs.size(), example.boxes.size()) << seen;
     for (std::size_t i = 0; i < example.boxes.size(); ++i) {
         EXPECT_EQ(result.dialogs[i].title, example.boxes[i].title);
         EXPECT_EQ(result.dialogs[i].text, example.boxes[i].text);
