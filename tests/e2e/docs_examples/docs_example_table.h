@@ -25,8 +25,9 @@ const char kMurelloRows[] =
 struct Example {
     std::string name;
     Device device = Device::None;
-    std::vector<std::string> pen;  // the pen's records on COM1
-    std::vector<Box> boxes;        // what the user sees, in order
+    std::vector<std::string> pen;                  // the pen's records on COM1
+    std::vector<Box> boxes;                        // what the user sees, in order
+    std::string database = "C:\\App\\letture.db";  // a SQLite file made with the tables
     std::string rowsQuery = kMurelloRows;
     std::vector<std::string> rows;  // what rowsQuery reads from C:\App\letture.db afterwards
     // Stand-ins of the testing folder: a .dll is registered, anything else goes beside the
@@ -76,6 +77,10 @@ struct Example {
         onMain = false;
         return std::move(*this);
     }
+    Example Database(std::string path) && {
+        database = std::move(path);
+        return std::move(*this);
+    }
     Example Env(std::string entry) && {
         env.push_back(std::move(entry));
         return std::move(*this);
@@ -99,6 +104,8 @@ const std::vector<std::string> kThreeRows = {"'A1',12,7,3.0", "'B-22',1,2,0.5",
 const char kTerminal[] = "the terminal control stand-in (standins/vxterm) and the imports";
 const char kInfrared[] = "the infrared link stand-in (standins/irlib) and Scarica1";
 const char kProgram[] = "the reader program stand-in (standins/ir_read) and Scarica2";
+const char kDao[] = "the DAO engine stand-in (standins/dao)";
+const std::vector<std::string> kDaoEngine = {"dao_standin.dll"};
 const std::vector<std::string> kVxTerm = {"vxterm_standin.dll"};
 const std::vector<std::string> kIrLib = {"IrLib.dll"};
 const std::vector<std::string> kIrRead = {"IR_Read.exe"};
@@ -114,6 +121,12 @@ const std::vector<Example> kExamples = {
         .Needs(kProgram, kIrRead)
         .Before(std::string(kInstallFolder) + "\\IR_Read.result", "A12;5\r\n"),
     Named("scarica").With(Device::Pen, kThreeReadings).Rows(kThreeRows),
+    // The stand-in engine keeps an Access file's rows in SQLite.
+    Named("scarica-access")
+        .With(Device::Pen, kThreeReadings)
+        .Needs(kDao, kDaoEngine)
+        .Database("C:\\App\\App.mdb")
+        .Rows(kThreeRows),
     Named("scarica-timeout")
         .With(Device::SilentPen)
         .Boxes({{"TimeOut Error",

@@ -162,7 +162,7 @@ class DocsExamples : public testing::TestWithParam<Example> {
         Clean();
     }
 
-    static fs::path Database() { return e2e::UnixPath("C:\\App\\letture.db"); }
+    static fs::path Database() { return e2e::UnixPath(GetParam().database); }
 
     void Sql(const std::string& statement) {
         sqlite3* db = nullptr;
