@@ -146,7 +146,7 @@ const std::vector<Example> kExamples = {
         .Listing("C:\\_Letture", R"(Importato_Rimesse_OF_\d{8}-\d{6}\.tmp)"),
     Named("scarica1")
         .Needs(kInfrared, kIrLib)
-        .NotOnMainYet()
+
         .Env(kIrLibScript)
         .Before("C:\\App\\irlib.txt",
                 "open 1\r\nanswer 0 ACK\r\nanswer 0 #ART42$17;2;20261206;1;\r\nanswer 0 EOF\r\n")
@@ -170,7 +170,7 @@ const std::vector<Example> kExamples = {
     Named("m111-scarica").With(Device::Pen, kThreeReadings).Rows(kThreeRows),
     Named("m110-scarica1-code")
         .Needs(kInfrared, kIrLib)
-        .NotOnMainYet()
+
         .Env(kIrLibScript)
         .Before("C:\\App\\irlib.txt",
                 "open 1\r\nanswer 0 ACK\r\nanswer 0 #ART42;2;20261206;1;\r\n"),
