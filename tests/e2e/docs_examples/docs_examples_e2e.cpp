@@ -141,7 +141,8 @@ void Clean() {
     for (const char* path : {"App", "vxterm", "_Letture", "TEMPFOX.TMP", "file_up.tmp"}) {
         fs::remove_all(c / path);
     }
-    for (const char* file : {"IrLib.dll", "IR_Read.exe", "IR_Read.result", "IR_Read.calls"}) {
+    for (const char* file :
+         {"IrLib.dll", "IrLib.log", "IR_Read.exe", "IR_Read.result", "IR_Read.calls"}) {
         fs::remove(e2e::UnixPath(std::string(kInstallFolder) + "\\" + file));
     }
 }
