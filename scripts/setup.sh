@@ -12,6 +12,8 @@ packages=(
 )
 # The SQLite sources for the Windows builds come from the npm registry (see cmake/sqlite.cmake).
 command -v npm >/dev/null 2>&1 || packages+=(npm)
+# scripts/release.sh packs the zips; its test unpacks them.
+packages+=(zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do
