@@ -12,6 +12,14 @@ set(KIT_TESTING_BIN_DIR ${CMAKE_BINARY_DIR}/bin/testing)
 add_compile_options(-Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Werror)
 
 if(WIN32)
+  # widl reads the Windows IDL files and, for importlib("stdole2.tlb"), the folder that holds
+  # stdole2.tlb; the defaults are where Debian's libwine-dev and wine64 put them.
+  set(KIT_WIDL_INCLUDE_DIR /usr/include/wine/wine/windows
+      CACHE PATH "Folder of the Windows IDL files that widl includes")
+  set(KIT_WIDL_LIBRARY_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+      CACHE PATH "Folder holding stdole2.tlb for widl's importlib")
+  set(KIT_WIDL_PATHS -I${KIT_WIDL_INCLUDE_DIR} -L${KIT_WIDL_LIBRARY_DIR})
+
   # Windows binaries must need nothing beyond the system DLLs.
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -10,31 +10,21 @@
 
 #include "core/memory_files.h"
 #include "core/program_runner.h"
+#include "kit/memory_program_runner.h"
 
 namespace lanvik {
 
-class MemoryProgramRunner : public ProgramRunner {
+// The shared fake, reading what the launcher's fake files hold when a program starts.
+class MemoryProgramRunner : public kit::MemoryProgramRunner {
   public:
-    explicit MemoryProgramRunner(MemoryFiles& files) : files_(files) {}
-
-    struct Start {
-        std::string path;
-        std::string parameters;
-        std::optional<std::string> content;  // the file's bytes when it was started
-        bool fileHeld = false;               // held open by the launcher at that moment
-        bool waited = false;                 // the launcher waited until it ended
-    };
-
-    std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
-                                                 const std::string& parameters) override;
-
-    std::vector<Start> starts;
-    bool refuse = false;  // the user refuses elevation, or the start fails
-    // Runs while the started program runs: another program's chance to interfere.
-    std::function<void(const std::string& path)> whileRunning;
-
-  private:
-    MemoryFiles& files_;
+    explicit MemoryProgramRunner(MemoryFiles& files) {
+        describeFile = [&files](Start& start) {
+            start.fileHeld = files.IsHeld(start.path);
+            if (auto file = files.files.find(start.path); file != files.files.end()) {
+                start.content = file->second;
+            }
+        };
+    }
 };
 
 class MemoryModuleResources : public ModuleResources {

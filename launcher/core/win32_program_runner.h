@@ -1,15 +1,12 @@
-// ProgramRunner and resources of the running Windows system.
+// ProgramRunner (shared, kit/win32_program_runner.h) and resources of the running Windows system.
 #pragma once
 
 #include "core/program_runner.h"
+#include "kit/win32_program_runner.h"
 
 namespace lanvik {
 
-class Win32ProgramRunner : public ProgramRunner {
-  public:
-    std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
-                                                 const std::string& parameters) override;
-};
+using kit::Win32ProgramRunner;
 
 class Win32ModuleResources : public ModuleResources {
   public:

@@ -25,11 +25,4 @@ HRESULT RaiseAutomationError(std::int32_t number, const std::wstring& descriptio
     return AutomationErrorResult(number);
 }
 
-HRESULT RaiseNotAvailableYet(const wchar_t* member, REFIID iid) {
-    return RaiseAutomationError(
-        445,
-        std::wstring(L"Object doesn't support this action: ") + member + L" is not available yet",
-        iid);
-}
-
 }  // namespace reader::com

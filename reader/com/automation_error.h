@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "core/murello.h"
+#include "core/errors.h"
 
 namespace reader::com {
 
@@ -17,9 +17,6 @@ HRESULT AutomationErrorResult(std::int32_t number);
 
 // Sets the error information and returns the HRESULT to give back to the caller.
 HRESULT RaiseAutomationError(std::int32_t number, const std::wstring& description, REFIID iid);
-
-// The member exists in this build's interface but its behaviour comes in a later version.
-HRESULT RaiseNotAvailableYet(const wchar_t* member, REFIID iid);
 
 // Runs a call of the component's logic and turns whatever it throws into an HRESULT with error
 // information; nothing thrown may cross the COM boundary.
@@ -31,9 +28,11 @@ HRESULT CallLogic(REFIID iid, Call&& call) noexcept {
     } catch (const reader::RaisedError& error) {
         return RaiseAutomationError(error.number, error.description, iid);
     } catch (const std::bad_alloc&) {
-        return RaiseAutomationError(7, L"Out of memory", iid);
+        return RaiseAutomationError(reader::kErrOutOfMemory,
+                                    reader::ErrorText(reader::kErrOutOfMemory), iid);
     } catch (...) {
-        return RaiseAutomationError(51, L"Internal error", iid);
+        return RaiseAutomationError(reader::kErrInternalError,
+                                    reader::ErrorText(reader::kErrInternalError), iid);
     }
 }
 

@@ -1,6 +1,7 @@
 // The COM object Murello: the build's dual interface _Murello over one reader::Murello. The
 // build description (reader/builds/<Name>) gives the interface (murello_idl.h, generated from its
 // IDL) and the switches that say which members it has:
+//   MURELLO_BUILD=<Name>      the build, for the behaviour that differs at run time
 //   MURELLO_PORTA_16BIT       Porta is a 16-bit integer instead of Scarica_COM
 //   MURELLO_HAS_IDUT          IdUt
 //   MURELLO_HAS_TERMINAL      Scarica3, Scarica4, Scarica5, Upload1
@@ -91,8 +92,18 @@ class MurelloObject final : public _Murello, public ISupportErrorInfo {
 #endif
 
   private:
-    // Members whose behaviour a later version brings: an Automation error naming the member.
-    HRESULT NotAvailableYet(const wchar_t* member, VARIANT* result);
+    // Every method: clears the result, keeps the object alive while the logic runs (it may
+    // process messages while it waits) and turns what the logic raises into an Automation error.
+    template <typename Call>
+    HRESULT RunMethod(VARIANT* result, Call&& call);
+#if defined(MURELLO_HAS_READER_PROGRAM) || defined(MURELLO_HAS_LABELS)
+    // Scarica2 and Scarica_RovovaDeru: the by-reference arguments in and, on success, back out.
+    template <typename Call>
+    HRESULT RunReaderProgram(BSTR* first, BSTR* second, Scarica_COM* PortaCOM, Scarica_Baud* Baud,
+                             Scarica_ModFile* ModFile, VARIANT_BOOL* CR, VARIANT_BOOL* LF,
+                             VARIANT_BOOL* MostraErrore, VARIANT_BOOL* MostraFile,
+                             VARIANT_BOOL* MostraMaschera, short* Timeout, Call&& call);
+#endif
 
     std::atomic<ULONG> references_{1};
     std::unique_ptr<reader::Murello> logic_;

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/run_time_error.h"
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -25,8 +25,8 @@ std::wstring_view Trim(std::wstring_view text) {
     return text;
 }
 
-[[noreturn]] void Mismatch() { throw RunTimeError(kErrTypeMismatch); }
-[[noreturn]] void Overflow() { throw RunTimeError(kErrOverflow); }
+[[noreturn]] void Mismatch() { throw ReaderError(kErrTypeMismatch); }
+[[noreturn]] void Overflow() { throw ReaderError(kErrOverflow); }
 
 // "&H"/"&O" numbers: like the host, up to 16 bits give a 16-bit integer, up to 32 bits a
 // 32-bit one, both read as two's complement.

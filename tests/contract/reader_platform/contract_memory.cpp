@@ -1,6 +1,6 @@
 #include "contract_platform.h"
-#include "core/memory_file_system.h"
-#include "core/memory_serial_line.h"
+#include "platform/files/memory_file_system.h"
+#include "platform/serial/memory_serial_line.h"
 
 namespace reader {
 namespace {

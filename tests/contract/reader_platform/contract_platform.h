@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "core/file_system.h"
-#include "core/serial_line.h"
-#include "core/user_interface.h"
+#include "platform/files/file_system.h"
+#include "platform/serial/serial_line.h"
+#include "platform/ui/user_interface.h"
 
 namespace reader {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "contract_platform.h"
-#include "core/win32_file_system.h"
-#include "core/win32_serial_line.h"
-#include "core/win32_user_interface.h"
+#include "platform/files/win32_file_system.h"
+#include "platform/serial/win32_serial_line.h"
+#include "platform/ui/win32_user_interface.h"
 
 namespace reader {
 namespace {
@@ -77,7 +77,10 @@ class Win32SerialBench : public SerialBench {
         : echo_(PortFromEnvironment("KIT_CONTRACT_ECHO_PORT")),
           busy_(PortFromEnvironment("KIT_CONTRACT_BUSY_PORT")),
           missing_(PortFromEnvironment("KIT_CONTRACT_MISSING_PORT")),
-          line_(CreateWin32SerialLine()) {}
+          line_(CreateWin32SerialLine()) {
+        // As the component does: raised errors go to the debugger's output.
+        SetDiagnosticSink(&WriteDebugLine);
+    }
     SerialLine& Line() override { return *line_; }
     MessageLoop& Loop() override { return loop_; }
     MonotonicClock& Clock() override { return clock_; }

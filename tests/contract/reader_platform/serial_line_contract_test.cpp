@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "contract_platform.h"
+#include "core/pump_until.h"
 
 namespace reader {
 namespace {
@@ -51,21 +52,14 @@ class SerialLineContract : public ::testing::Test {
 
     SerialLine& line() { return bench_->Line(); }
 
-    // Processes the thread's messages until done() holds or the time has passed.
-    void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds longest) {
-        MessageLoop& loop = bench_->Loop();
+    // Processes the thread's messages until done() holds or the time has passed, with the wait
+    // every download uses.
+    void PumpFor(const std::function<bool()>& done, std::chrono::milliseconds longest) {
         const MonotonicClock& clock = bench_->Clock();
-        const auto deadline = clock.Now() + longest;
-        while (true) {
-            loop.ProcessPendingMessages();
-            if (done()) return;
-            const auto now = clock.Now();
-            if (now >= deadline) return;
-            loop.WaitForMessage(deadline - now);
-        }
+        reader::PumpUntil(bench_->Loop(), clock, clock.Now() + longest, done);
     }
     void PumpFor(std::chrono::milliseconds time) {
-        PumpUntil([] { return false; }, time);
+        PumpFor([] { return false; }, time);
     }
 
     std::unique_ptr<SerialBench> bench_;
@@ -132,12 +126,69 @@ TEST_F(SerialLineContract, PortsThatCannotBeOpenedGiveTheControlsErrors) {
     }
 }
 
+TEST_F(SerialLineContract, BadSettingsAndPortNumbersAreRefusedAlike) {
+    const RaisedError kInvalid{380, L"Invalid property value"};
+    const RaisedError kPortInvalid{8002, L"Invalid Port Number"};
+    const RaisedError kWhileOpen{8000, L"Operation not valid while the port is opened"};
+    const RaisedError kAccepted{0, {}};
+    struct Case {
+        const char* name;
+        std::function<void(SerialLine&)> action;
+        const RaisedError& expected;
+    } cases[] = {
+        {"settings without stop bits", [](SerialLine& l) { l.SetSettings("38400,n,8"); }, kInvalid},
+        {"settings with five parts", [](SerialLine& l) { l.SetSettings("38400,n,8,1,1"); },
+         kInvalid},
+        {"speed not a number", [](SerialLine& l) { l.SetSettings("fast,n,8,1"); }, kInvalid},
+        {"no speed", [](SerialLine& l) { l.SetSettings(",n,8,1"); }, kInvalid},
+        {"unknown parity", [](SerialLine& l) { l.SetSettings("38400,x,8,1"); }, kInvalid},
+        {"nine data bits", [](SerialLine& l) { l.SetSettings("38400,n,9,1"); }, kInvalid},
+        {"three stop bits", [](SerialLine& l) { l.SetSettings("38400,n,8,3"); }, kInvalid},
+        {"empty settings", [](SerialLine& l) { l.SetSettings(""); }, kInvalid},
+        {"even parity, 7 bits, 2 stop", [](SerialLine& l) { l.SetSettings("9600,E,7,2"); },
+         kAccepted},
+        {"odd parity, 1.5 stop, blanks",
+         [](SerialLine& l) { l.SetSettings(" 1200 , o , 5 , 1.5"); }, kAccepted},
+        {"port 0", [](SerialLine& l) { l.SetCommPort(0); }, kPortInvalid},
+        {"port 256", [](SerialLine& l) { l.SetCommPort(256); }, kPortInvalid},
+        {"port 1000", [](SerialLine& l) { l.SetCommPort(1000); }, kPortInvalid},
+        {"port 255", [](SerialLine& l) { l.SetCommPort(255); }, kAccepted},
+        {"no input buffer", [](SerialLine& l) { l.SetInBufferSize(0); }, kInvalid},
+        {"negative output buffer", [](SerialLine& l) { l.SetOutBufferSize(-5); }, kInvalid},
+        {"negative input length", [](SerialLine& l) { l.SetInputLen(-1); }, kInvalid},
+        {"negative send threshold", [](SerialLine& l) { l.SetSThreshold(-1); }, kInvalid},
+        {"negative receive threshold", [](SerialLine& l) { l.SetRThreshold(-1); }, kInvalid},
+        {"handshaking 4", [](SerialLine& l) { l.SetHandshaking(4); }, kInvalid},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RaisedError error = ErrorOf([&] { c.action(line()); });
+        EXPECT_EQ(error.number, c.expected.number);
+        EXPECT_EQ(error.description, c.expected.description);
+    }
+    // While the port is open its buffers cannot change; closed again, they can.
+    line().SetCommPort(bench_->EchoPort());
+    line().SetPortOpen(true);
+    for (const auto& action : std::vector<std::function<void()>>{
+             [&] { line().SetInBufferSize(1024); }, [&] { line().SetOutBufferSize(512); }}) {
+        const RaisedError open = ErrorOf(action);
+        EXPECT_EQ(open.number, kWhileOpen.number);
+        EXPECT_EQ(open.description, kWhileOpen.description);
+    }
+    // What was refused left the line as it was: it still talks.
+    line().Output("ok");
+    PumpFor([&] { return received_ == "ok"; }, 3000ms);
+    EXPECT_EQ(received_, "ok");
+    line().SetPortOpen(false);
+    line().SetInBufferSize(2048);
+}
+
 TEST_F(SerialLineContract, BytesGoOutUnchangedAndComeBackAsReceiveEvents) {
     line().SetCommPort(bench_->EchoPort());
     line().SetPortOpen(true);
     std::string sent = "c";
     line().Output(sent);
-    PumpUntil([&] { return received_ == sent; }, 3000ms);
+    PumpFor([&] { return received_ == sent; }, 3000ms);
     EXPECT_EQ(received_, "c");
 
     // Every byte value: no handshake, no null discarding, no end-of-file character.
@@ -145,7 +196,7 @@ TEST_F(SerialLineContract, BytesGoOutUnchangedAndComeBackAsReceiveEvents) {
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     line().Output(all);
     sent += all;
-    PumpUntil([&] { return received_.size() >= sent.size(); }, 5000ms);
+    PumpFor([&] { return received_.size() >= sent.size(); }, 5000ms);
     EXPECT_EQ(received_, sent);
     ASSERT_FALSE(events_.empty());
     for (std::int16_t event : events_) EXPECT_EQ(event, kCommEventReceive);

@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "core/memory_user_interface.h"
-#include "core/murello_object.h"
-#include "core/sqlite_database.h"
+#include "platform/ui/memory_user_interface.h"
+#include "core/reader_object.h"
+#include "platform/database/sqlite_database.h"
 #include "core/text_encoding.h"
-#include "core/win32_file_system.h"
-#include "core/win32_serial_line.h"
-#include "core/win32_user_interface.h"
+#include "platform/files/win32_file_system.h"
+#include "platform/serial/win32_serial_line.h"
+#include "platform/ui/win32_user_interface.h"
 
 namespace {
 
@@ -54,14 +54,19 @@ int main() {
     }
     const int times = argc > 3 ? _wtoi(argv[3]) : 1;
     try {
+        using reader::LazyService;
         reader::ReaderServices services;
-        services.serial = reader::CreateWin32SerialLine();
-        services.databases = std::make_shared<reader::SqliteEngine>();
-        services.files = std::make_shared<reader::Win32FileSystem>();
-        services.ui = std::make_shared<PrintingUi>();
-        services.messages = std::make_shared<reader::Win32MessageLoop>();
-        services.clock = std::make_shared<reader::Win32Clock>();
-        reader::MurelloObject object(std::move(services));
+        services.serial = LazyService<reader::SerialLine>(&reader::CreateWin32SerialLine);
+        services.databases =
+            LazyService<reader::DatabaseEngine>::Of(std::make_shared<reader::SqliteEngine>());
+        services.files =
+            LazyService<reader::FileSystem>::Of(std::make_shared<reader::Win32FileSystem>());
+        services.ui = LazyService<reader::UserInterface>::Of(std::make_shared<PrintingUi>());
+        services.messages =
+            LazyService<reader::MessageLoop>::Of(std::make_shared<reader::Win32MessageLoop>());
+        services.clock =
+            LazyService<reader::MonotonicClock>::Of(std::make_shared<reader::Win32Clock>());
+        reader::ReaderObject object(std::move(services));
         object.Porta = _wtoi(argv[1]);
         object.DbPath = argv[2];
         for (int i = 0; i < times; ++i) {

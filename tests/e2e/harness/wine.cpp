@@ -65,7 +65,14 @@ ProcessResult RunWine(const std::vector<std::string>& args, const ProcessOptions
     std::vector<std::string> argv{Wine().wine64.string()};
     argv.insert(argv.end(), args.begin(), args.end());
     ProcessOptions with_env = options;
-    with_env.env = WineVariables();
+    // The caller's entries replace the environment's own of the same name (WINEDEBUG, say).
+    auto name_of = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    with_env.env.clear();
+    for (const std::string& entry : WineVariables()) {
+        bool replaced = false;
+        for (const auto& own : options.env) replaced = replaced || name_of(own) == name_of(entry);
+        if (!replaced) with_env.env.push_back(entry);
+    }
     with_env.env.insert(with_env.env.end(), options.env.begin(), options.env.end());
     return RunProcess(argv, with_env);
 }

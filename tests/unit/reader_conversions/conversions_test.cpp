@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/run_time_error.h"
+#include <vector>
+
+#include "core/errors.h"
 
 namespace reader {
 namespace {
@@ -139,11 +141,39 @@ TEST(TextToDate, ReadsDayFirst) {
     EXPECT_EQ(IsoDateText({2024, 3, 5}), "2024-03-05");
 }
 
-TEST(RunTimeError, CarriesTheHostDescriptions) {
-    EXPECT_EQ(RunTimeError(5).description, L"Invalid procedure call or argument");
-    EXPECT_EQ(RunTimeError(6).description, L"Overflow");
-    EXPECT_EQ(RunTimeError(9).description, L"Subscript out of range");
-    EXPECT_EQ(RunTimeError(13).description, L"Type mismatch");
+std::vector<std::wstring> diagnostics;
+
+TEST(ErrorCatalogue, CarriesTheHostDescriptionsTitlesAndDiagnosis) {
+    const struct {
+        std::int32_t number;
+        const wchar_t* description;
+    } rows[] = {
+        {5, L"Invalid procedure call or argument"},
+        {6, L"Overflow"},
+        {9, L"Subscript out of range"},
+        {13, L"Type mismatch"},
+        {62, L"Input past end of file"},
+        {3265, L"Item not found in this collection."},
+        {8005, L"Port already open"},
+        {4242, L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.number);
+        EXPECT_EQ(ReaderError(row.number).description, row.description);
+        EXPECT_EQ(ErrorBoxTitle(row.number), L"Errore n. " + std::to_wstring(row.number));
+    }
+    EXPECT_EQ(ErrorText(kErrDbFileNotFound, {L"C:\\a.mdb"}), L"Could not find file 'C:\\a.mdb'.");
+
+    // The system's code and the failed call go to the diagnostic sink, never into the text.
+    SetDiagnosticSink([](const wchar_t* line) { diagnostics.emplace_back(line); });
+    const RaisedError error = ReaderError(kErrPortAlreadyOpen, 5, L"CreateFileW \\\\.\\COM3");
+    SetDiagnosticSink(nullptr);
+    EXPECT_EQ(error.description, L"Port already open");
+    EXPECT_EQ(error.systemCode, 5);
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0],
+              L"Murello: error 8005 \"Port already open\" in CreateFileW \\\\.\\COM3, system code "
+              L"5\n");
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "core/memory_serial_line.h"
-#include "core/memory_user_interface.h"
-#include "core/murello_object.h"
-#include "core/sqlite_database.h"
+#include "platform/serial/memory_serial_line.h"
+#include "platform/ui/memory_user_interface.h"
+#include "core/reader_object.h"
+#include "platform/database/sqlite_database.h"
 #include "core/text_encoding.h"
 
 namespace reader {
@@ -34,12 +34,14 @@ class DownloadFixture : public testing::Test {
         line = serial.get();
         ui = std::make_shared<MemoryUserInterface>();
         ReaderServices services;
-        services.serial = std::move(serial);
-        services.databases = std::make_shared<SqliteEngine>(0);
-        services.ui = ui;
-        services.messages = loop;
-        services.clock = loop;
-        object = std::make_unique<MurelloObject>(std::move(services));
+        services.serial = LazyService<SerialLine>::Of(std::move(serial));
+        services.databases = LazyService<DatabaseEngine>::Of(std::make_shared<SqliteEngine>(0));
+        services.ui = LazyService<UserInterface>::Of(ui);
+        services.messages = LazyService<MessageLoop>::Of(loop);
+        services.clock = LazyService<MonotonicClock>::Of(loop);
+        object = std::make_unique<ReaderObject>(std::move(services));
+        // The pen download makes and configures its line on first use; the tests start there.
+        object->Pen().Line();
         object->Porta = 3;
         object->DbPath = FromUtf8(dbPath_);
     }
@@ -86,7 +88,7 @@ class DownloadFixture : public testing::Test {
     std::shared_ptr<MemoryMessageLoop> loop;
     MemorySerialLine* line = nullptr;
     std::shared_ptr<MemoryUserInterface> ui;
-    std::unique_ptr<MurelloObject> object;
+    std::unique_ptr<ReaderObject> object;
 };
 
 }  // namespace reader

@@ -7,7 +7,7 @@ namespace {
 
 using RecordAssembly = DownloadFixture;
 
-TEST_F(RecordAssembly, NewObjectConfiguresTheLineInOrderAndStartsEmpty) {
+TEST_F(RecordAssembly, FirstUseConfiguresTheLineInOrderAndANewObjectStartsEmpty) {
     EXPECT_EQ(line->calls,
               (std::vector<std::string>{"RThreshold=1", "Settings=38400,n,8,1", "Handshaking=0",
                                         "InBufferSize=1024", "OutBufferSize=512", "SThreshold=1",
@@ -15,11 +15,17 @@ TEST_F(RecordAssembly, NewObjectConfiguresTheLineInOrderAndStartsEmpty) {
                                         "RTSEnable=False", "DTREnable=False"}));
     EXPECT_FALSE(line->PortOpen());
 
-    MurelloObject fresh([&] {
+    // A new object makes no service: no line, so no notification window on Windows.
+    int linesMade = 0;
+    ReaderObject fresh([&] {
         ReaderServices services;
-        services.serial = std::make_unique<MemorySerialLine>(*loop);
+        services.serial = LazyService<SerialLine>([&] {
+            ++linesMade;
+            return std::make_shared<MemorySerialLine>(*loop);
+        });
         return services;
     }());
+    EXPECT_EQ(linesMade, 0);
     EXPECT_EQ(fresh.Porta, 0);
     EXPECT_EQ(fresh.DbPath, L"");
     EXPECT_EQ(fresh.IdUt, 0);

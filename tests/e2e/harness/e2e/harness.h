@@ -59,7 +59,8 @@ const WineEnvironment& Wine();
 // WINEDLLOVERRIDES (no Mono, no Gecko, no menu builder).
 std::vector<std::string> WineVariables();
 
-// Runs `wine64 args...` (args[0]: a Unix path of an .exe or a Windows program name).
+// Runs `wine64 args...` (args[0]: a Unix path of an .exe or a Windows program name). Entries of
+// options.env replace those of WineVariables() with the same name.
 ProcessResult RunWine(const std::vector<std::string>& args, const ProcessOptions& options = {});
 
 // `regsvr32 /s [/u] dll` (dll: a Windows path). regsvr32's own exit codes are 0 to 5; any other

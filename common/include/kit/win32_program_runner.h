@@ -1,0 +1,14 @@
+// ProgramRunner of the running Windows system.
+#pragma once
+
+#include "kit/program_runner.h"
+
+namespace kit {
+
+class Win32ProgramRunner : public ProgramRunner {
+  public:
+    std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
+                                                 const std::string& parameters) override;
+};
+
+}  // namespace kit

@@ -1,0 +1,7 @@
+#include "core/reader_object.h"
+
+namespace reader {
+
+void ReaderObject::Scarica() { pen_.Scarica(Porta, DbPath); }
+
+}  // namespace reader
