@@ -34,10 +34,11 @@ for target in "${targets[@]}"; do
   log=$work/run.log
   start=$(date +%s)
   result=clean
-  # Allocation stacks are left out of the reports for speed; a finding's input, run again
+  # A generous time-out per input: at the lowest priority on a busy machine a slice of CPU can
+  # take seconds to come. Allocation stacks are left out of the reports for speed; a finding's input, run again
   # (build/fuzz/bin/<target> FILE), reports them in full.
   if ! ASAN_OPTIONS=malloc_context_size=0 nice -n 19 "build/fuzz/bin/$target" -runs="$runs" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$work/findings/" "$work/corpus" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
     result="FINDING, see $log"
     status=1

@@ -44,17 +44,32 @@ class SqliteDatabase : public Database {
 
     void Execute(const std::wstring& statementText, std::span<const Value> values) override {
         const std::string sql = ToUtf8(statementText);
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
-                               nullptr) != SQLITE_OK) {
-            Fail();
+        // A download runs the same statement for every row: it is prepared once and kept.
+        if (!last_ || sql != lastSql_) {
+            last_.reset();
+            lastSql_.clear();
+            sqlite3_stmt* raw = nullptr;
+            if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
+                                   nullptr) != SQLITE_OK) {
+                Fail();
+            }
+            last_.reset(raw);
+            lastSql_ = sql;
         }
-        Statement statement(raw);
+        sqlite3_stmt* statement = last_.get();
+        // Ready for the next run however this one ends (after the error has been read).
+        struct ResetWhenDone {
+            sqlite3_stmt* statement;
+            ~ResetWhenDone() {
+                sqlite3_reset(statement);
+                sqlite3_clear_bindings(statement);
+            }
+        } reset{statement};
         for (std::size_t i = 0; i < values.size(); ++i) {
-            Bind(statement.get(), static_cast<int>(i) + 1, values[i]);
+            Bind(statement, static_cast<int>(i) + 1, values[i]);
         }
         while (true) {
-            const int rc = sqlite3_step(statement.get());
+            const int rc = sqlite3_step(statement);
             if (rc == SQLITE_DONE) return;
             if (rc != SQLITE_ROW) Fail();
         }
@@ -169,6 +184,8 @@ class SqliteDatabase : public Database {
 
     Connection db_;
     std::wstring path_;
+    std::string lastSql_;
+    Statement last_;  // destroyed first: finalised before the connection closes
 };
 
 }  // namespace
