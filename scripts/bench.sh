@@ -211,6 +211,7 @@ restore_ms=$(printf '%s' "$to_restore" | median)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 {
   echo "Benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores ($cpu), Wine $("$wine64" --version)"
+  echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine slows every figure)"
   echo "median of $repeat runs; the pseudo-terminal has no line speed, so the time per reading is all"
   echo "cost beyond the wire; the wire itself takes $wire_ms ms per reading at 38,400 baud"
   echo
