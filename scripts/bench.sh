@@ -4,19 +4,22 @@
 #     the database on disk and on a memory file system (/dev/shm);
 #   - the CPU that Scarica uses while it waits out a silent pen's time-out, as a share of a core;
 #   - the launcher: from its process's start to the stand-in Access's start, and from Access's
-#     end to the launcher's end (the registry put back), with -WAIT=0.
+#     end to the launcher's end (the registry put back), with -WAIT=0;
+#   - the terminal import (Scarica3) beside SQLite's own .import of the same rows
+#     (scripts/bench_imports.sh).
 # Prints a table and writes it to build/bench/results.txt.
-#   scripts/bench.sh [--records N] [--repeat N]
+#   scripts/bench.sh [--records N] [--repeat N] [--import-lines N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-records=1000 repeat=3
+records=1000 repeat=3 import_lines=100000
 while [ $# -gt 0 ]; do
   case "$1" in
     --records) records=$2; shift 2 ;;
     --repeat) repeat=$2; shift 2 ;;
-    *) echo "usage: scripts/bench.sh [--records N] [--repeat N]" >&2; exit 2 ;;
+    --import-lines) import_lines=$2; shift 2 ;;
+    *) echo "usage: scripts/bench.sh [--records N] [--repeat N] [--import-lines N]" >&2; exit 2 ;;
   esac
 done
 
@@ -38,6 +41,9 @@ for f in "$bin/Lanvik_2003.exe" "$bin/Murello11500.dll" "$testing/access_standin
 done
 mkdir -p "$out"
 results=$out/results.txt
+
+# The terminal import first: it brings up and takes down the same Wine environment itself.
+imports=$(bash scripts/bench_imports.sh "$import_lines" | tr -d '\r')
 
 bash tests/e2e/harness/wine_env.sh up "$dir" "$wine64" "$testing" >/dev/null
 pen_pid='' shm=''
@@ -226,6 +232,10 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
   done
   printf '| %-64s | %-22s |\n' "CPU while Scarica waits out a silent pen: cscript" "$wait_cpu % of a core"
   printf '| %-64s | %-22s |\n' "  the wineserver meanwhile (it also serves the dialog driver)" "$wait_server_cpu % of a core"
+  printf '%s\n' "$imports" | awk '
+    /^Scarica3/ { split($0, a, ": "); printf "| %-64s | %-22s |\n", "terminal import, Scarica3 under Wine (" a[2] ")", a[3] }
+    /^sqlite3/  { split($0, a, ": "); printf "| %-64s | %-22s |\n", "  sqlite3 .import of the same rows (" a[2] ")", a[3] }
+    /^ratio/    { printf "| %-64s | %-22s |\n", "  ratio", substr($0, 8) }'
   printf '| %-64s | %-22s |\n' "launcher start to Access start (-WAIT=0)" "$access_ms ms"
   printf '| %-64s | %-22s |\n' "Access end to launcher end (registry put back)" "$restore_ms ms"
 } | tee "$results"

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 libwine-dev xvfb python3 ca-certificates
+  sqlite3
   clang libclang-rt-14-dev  # the fuzz preset: clang with -fsanitize=fuzzer
 )
 # The SQLite sources for the Windows builds come from the npm registry (see cmake/sqlite.cmake).

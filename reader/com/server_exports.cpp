@@ -7,15 +7,22 @@
 #include "com/registration.h"
 #include "com/server_module.h"
 #include "murello_idl.h"
+#include "platform/terminal/win32_terminal_forms.h"
 
 namespace {
 reader::com::ClassFactory factory;
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         reader::com::SetThisModule(instance);
         DisableThreadLibraryCalls(instance);
+    }
+    if (reason == DLL_PROCESS_DETACH) {
+        // Unloaded by FreeLibrary: its window class must go with it. At process end the windows
+        // go with the process.
+        reserved ? reader::AbandonComponentTerminalForms()
+                 : reader::ReleaseComponentTerminalForms();
     }
     return TRUE;
 }
@@ -28,7 +35,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return reader::com::CanUnload() ? S_OK : S_FALSE;
+    if (!reader::com::CanUnload()) return S_FALSE;
+    // No object is left: the forms' windows end with the component.
+    reader::ReleaseComponentTerminalForms();
+    return S_OK;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return reader::com::RegisterServer(); }

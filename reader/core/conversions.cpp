@@ -188,8 +188,23 @@ Date TextToDate(std::wstring_view text) {
 }
 
 std::string IsoDateText(const Date& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    const bool plain = date.year >= 0 && date.year <= 9999 && date.month >= 0 && date.month <= 99 &&
+                       date.day >= 0 && date.day <= 99;
+    if (!plain) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+        return text;
+    }
+    // Written out by hand: an import stores a date with every row, and formatting through the
+    // C library cost more than storing the row.
+    std::string text = "0000-00-00";
+    const auto put = [&text](std::size_t last, int value, int digits) {
+        for (int i = 0; i < digits; ++i, value /= 10)
+            text[last - i] = static_cast<char>('0' + value % 10);
+    };
+    put(3, date.year, 4);
+    put(6, date.month, 2);
+    put(9, date.day, 2);
     return text;
 }
 

@@ -24,8 +24,10 @@ namespace reader {
     XX(FileAlreadyExists, 58, L"File already exists")                                            \
     XX(InputPastEndOfFile, 62, L"Input past end of file")                                        \
     XX(PermissionDenied, 70, L"Permission denied")                                               \
+    XX(PathFileAccessError, 75, L"Path/File access error")                                       \
     XX(PathNotFound, 76, L"Path not found")                                                      \
     XX(InvalidPropertyValue, 380, L"Invalid property value")                                     \
+    XX(CantCreateObject, 429, L"ActiveX component can't create object")                          \
     XX(ActionNotSupported, 445, L"Object doesn't support this action")                           \
     XX(DbReservedError, 3000, L"Reserved error")                                                 \
     XX(DbDuplicateValue, 3022,                                                                   \

@@ -22,6 +22,13 @@ class ReaderObject : public Murello {
     const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
+    // The terminal file imports (core/downloads/terminal_import).
+    void Scarica3() override;
+    void Scarica4() override;
+    void Scarica5() override;
+    void Scarica_RimesseOF() override;
+    // Loads and unloads CaricaVX, whose load sends the upload file to the terminal.
+    void Upload1() override;
 
     // The serial pen download and its state (BufferSeriale, UltimoRecord, RecordPronto).
     PenDownload& Pen() { return pen_; }

@@ -9,10 +9,12 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/forms.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
+#include "platform/ui/wall_clock.h"
 
 namespace reader {
 
@@ -62,6 +64,15 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+
+    LazyService<WallClock> wallClock;  // local date and time: terminal file names
+    const WallClock& LocalTime() { return wallClock.Get(); }
+
+    // The hidden terminal forms: one pair per loaded component, shared by its objects.
+    LazyService<ScaricaVXForm> scaricaVX;
+    LazyService<CaricaVXForm> caricaVX;
+    ScaricaVXForm& ScaricaVX() { return scaricaVX.Get(); }
+    CaricaVXForm& CaricaVX() { return caricaVX.Get(); }
 };
 
 }  // namespace reader

@@ -6,7 +6,9 @@
 #include "platform/database/sqlite_database.h"
 #include "platform/files/win32_file_system.h"
 #include "platform/serial/win32_serial_line.h"
+#include "platform/terminal/win32_terminal_forms.h"
 #include "platform/ui/win32_user_interface.h"
+#include "platform/ui/win32_wall_clock.h"
 
 namespace reader {
 namespace {
@@ -30,6 +32,15 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
+    services.wallClock = LazyService<WallClock>([] { return std::make_shared<Win32WallClock>(); });
+    services.scaricaVX = LazyService<ScaricaVXForm>([variant] {
+        auto forms = ComponentTerminalForms(variant);
+        return std::shared_ptr<ScaricaVXForm>(forms, &forms->ScaricaVX());
+    });
+    services.caricaVX = LazyService<CaricaVXForm>([variant] {
+        auto forms = ComponentTerminalForms(variant);
+        return std::shared_ptr<CaricaVXForm>(forms, &forms->CaricaVX());
+    });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 

@@ -43,28 +43,16 @@ class SqliteDatabase : public Database {
     SqliteDatabase(Connection db, std::wstring path) : db_(std::move(db)), path_(std::move(path)) {}
 
     void Execute(const std::wstring& statementText, std::span<const Value> values) override {
-        const std::string sql = ToUtf8(statementText);
-        // A download runs the same statement for every row: it is prepared once and kept.
-        if (!last_ || sql != lastSql_) {
-            last_.reset();
-            lastSql_.clear();
-            sqlite3_stmt* raw = nullptr;
-            if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
-                                   nullptr) != SQLITE_OK) {
-                Fail();
-            }
-            last_.reset(raw);
-            lastSql_ = sql;
-        }
-        sqlite3_stmt* statement = last_.get();
-        // Ready for the next run however this one ends (after the error has been read).
-        struct ResetWhenDone {
+        sqlite3_stmt* statement = Prepared(statementText);
+        // However this run ends, the kept statement is left ready for the next one.
+        struct ResetAfterUse {
             sqlite3_stmt* statement;
-            ~ResetWhenDone() {
-                sqlite3_reset(statement);
-                sqlite3_clear_bindings(statement);
-            }
+            ~ResetAfterUse() { sqlite3_reset(statement); }
         } reset{statement};
+        // Placeholders left without a value are Null, as in a newly prepared statement.
+        if (static_cast<int>(values.size()) < sqlite3_bind_parameter_count(statement)) {
+            sqlite3_clear_bindings(statement);
+        }
         for (std::size_t i = 0; i < values.size(); ++i) {
             Bind(statement, static_cast<int>(i) + 1, values[i]);
         }
@@ -107,6 +95,22 @@ class SqliteDatabase : public Database {
     }
 
   private:
+    // The statement prepared for this text. The last one is kept: an import runs the same insert
+    // for every line and so prepares it once.
+    sqlite3_stmt* Prepared(const std::wstring& statementText) {
+        if (last_ && statementText == lastText_) return last_.get();
+        last_.reset();
+        const std::string sql = ToUtf8(statementText);
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
+                               nullptr) != SQLITE_OK) {
+            Fail();
+        }
+        last_.reset(raw);
+        lastText_ = statementText;
+        return raw;
+    }
+
     // The table's column names as the table spells them; none when there is no such table.
     std::vector<std::wstring> ColumnsOf(const std::wstring& table) {
         const std::string sql = "SELECT name FROM pragma_table_info(?)";
@@ -184,8 +188,8 @@ class SqliteDatabase : public Database {
 
     Connection db_;
     std::wstring path_;
-    std::string lastSql_;
-    Statement last_;  // destroyed first: finalised before the connection closes
+    Statement last_;  // finalized before the connection closes
+    std::wstring lastText_;
 };
 
 }  // namespace

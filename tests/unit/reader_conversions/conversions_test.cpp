@@ -139,6 +139,8 @@ TEST(TextToDate, ReadsDayFirst) {
         EXPECT_EQ(ErrorOf([&] { TextToDate(bad); }), 13);
     }
     EXPECT_EQ(IsoDateText({2024, 3, 5}), "2024-03-05");
+    EXPECT_EQ(IsoDateText({100, 1, 31}), "0100-01-31");
+    EXPECT_EQ(IsoDateText({9999, 12, 31}), "9999-12-31");
 }
 
 std::vector<std::wstring> diagnostics;
