@@ -122,6 +122,21 @@ DispatchArguments& DispatchArguments::Add(bool value) {
     return *this;
 }
 
+DispatchArguments& DispatchArguments::AddDate(double automationDate) {
+    Slot slot;
+    V_VT(slot.stored.get()) = VT_DATE;
+    V_DATE(slot.stored.get()) = automationDate;
+    slots_.push_back(std::move(slot));
+    return *this;
+}
+
+DispatchArguments& DispatchArguments::AddNull() {
+    Slot slot;
+    V_VT(slot.stored.get()) = VT_NULL;
+    slots_.push_back(std::move(slot));
+    return *this;
+}
+
 DispatchArguments& DispatchArguments::AddMissing() {
     Slot slot;
     V_VT(slot.stored.get()) = VT_ERROR;

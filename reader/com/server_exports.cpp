@@ -7,6 +7,7 @@
 #include "com/registration.h"
 #include "com/server_module.h"
 #include "murello_idl.h"
+#include "platform/database/win32_component_engine.h"
 #include "platform/terminal/win32_terminal_forms.h"
 
 namespace {
@@ -19,6 +20,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
     }
     if (reason == DLL_PROCESS_DETACH) {
+        // COM must not be called from here: the engine objects are forgotten, not released.
+        reader::AbandonComponentEngines();
         // Unloaded by FreeLibrary: its window class must go with it. At process end the windows
         // go with the process.
         reserved ? reader::AbandonComponentTerminalForms()
@@ -36,8 +39,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     if (!reader::com::CanUnload()) return S_FALSE;
-    // No object is left: the forms' windows end with the component.
+    // No object is left: the forms' windows and the database engine objects end with the
+    // component.
     reader::ReleaseComponentTerminalForms();
+    reader::ReleaseComponentEngines();
     return S_OK;
 }
 

@@ -27,6 +27,7 @@ namespace reader {
     XX(PathFileAccessError, 75, L"Path/File access error")                                       \
     XX(PathNotFound, 76, L"Path not found")                                                      \
     XX(InvalidPropertyValue, 380, L"Invalid property value")                                     \
+    XX(ObjectRequired, 424, L"Object required")                                                  \
     XX(CantCreateObject, 429, L"ActiveX component can't create object")                          \
     XX(ActionNotSupported, 445, L"Object doesn't support this action")                           \
     XX(DbReservedError, 3000, L"Reserved error")                                                 \

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/reader_object.h"
-#include "platform/database/sqlite_database.h"
+#include "platform/database/win32_component_engine.h"
 #include "platform/files/win32_file_system.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/terminal/win32_terminal_forms.h"
@@ -11,22 +11,12 @@
 #include "platform/ui/win32_wall_clock.h"
 
 namespace reader {
-namespace {
-
-// One database engine for as long as the component stays loaded.
-std::shared_ptr<DatabaseEngine> SharedEngine() {
-    static const std::shared_ptr<DatabaseEngine> engine =
-        std::make_shared<EngineByFileName>(nullptr, std::make_unique<SqliteEngine>());
-    return engine;
-}
-
-}  // namespace
 
 std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     SetDiagnosticSink(&WriteDebugLine);
     ReaderServices services;
     services.serial = LazyService<SerialLine>([] { return CreateWin32SerialLine(); });
-    services.databases = LazyService<DatabaseEngine>(&SharedEngine);
+    services.databases = LazyService<DatabaseEngine>(&ComponentDatabaseEngine);
     services.files = LazyService<FileSystem>([] { return std::make_shared<Win32FileSystem>(); });
     services.ui = LazyService<UserInterface>([] { return std::make_shared<Win32UserInterface>(); });
     services.messages =

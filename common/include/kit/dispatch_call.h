@@ -42,6 +42,9 @@ class DispatchArguments {
     DispatchArguments& Add(std::int16_t value);
     DispatchArguments& Add(double value);
     DispatchArguments& Add(bool value);
+    // An Automation date (VT_DATE): days since 30 December 1899.
+    DispatchArguments& AddDate(double automationDate);
+    DispatchArguments& AddNull();
     // An optional argument left out (VT_ERROR, DISP_E_PARAMNOTFOUND).
     DispatchArguments& AddMissing();
 

@@ -37,7 +37,7 @@ const std::vector<Build>& Builds() {
          "1.0.0.20",
          "Murello11401",
          false,
-         {"Scarica3", "Scarica4", "Scarica5", "Scarica_RimesseOF", "Scarica1"},
+         {"Scarica1"},
          "Scarica6"},
         {"Murello113",
          "Murello113",
@@ -47,7 +47,7 @@ const std::vector<Build>& Builds() {
          "1.0.0.7",
          "Murello113",
          false,
-         {"Scarica3", "Scarica4", "Scarica5", "Scarica1"},
+         {"Scarica1"},
          "Scarica_RimesseOF"},
         {"Murello111",
          "ZaradEdadod111",
@@ -293,7 +293,7 @@ TEST(ReaderComponent, EarlyBoundCallGetsTheErrorThroughErrorInfo) {
         std::size_t build;
         std::string member;
     };
-    const Case cases[] = {{0, "Scarica3"}, {2, "Scarica1"}, {3, "Scarica1"}};
+    const Case cases[] = {{0, "Scarica1"}, {2, "Scarica1"}, {3, "Scarica1"}};
     for (const Case& c : cases) {
         const Build& build = Builds()[c.build];
         SCOPED_TRACE(build.name + " " + c.member);

@@ -1,7 +1,7 @@
 // Given a pen with these readings on COM5 and a database made by the test, when a VBScript sets
 // Porta and DbPath and calls Scarica, the user sees these boxes and the table holds these rows.
-#include <gtest/gtest.h>
-#include <sqlite3.h>
+// Every scenario runs twice: with a SQLite file, and with an Access file (".mdb") through the
+// stand-in DAO engine, which keeps its rows in a SQLite file too, so both give the same rows.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,121 +12,17 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/harness.h"
-#include "simulated_pen.h"
+#include "reader_download_fixture.h"
 
+namespace reader_download_e2e {
 namespace {
 
-using namespace std::chrono_literals;
+INSTANTIATE_TEST_SUITE_P(Storage, ReaderDownload, testing::ValuesIn(e2e::kStorages),
+                         [](const testing::TestParamInfo<e2e::Storage>& info) {
+                             return std::string(info.param.name);
+                         });
 
-constexpr int kPort = 5;
-const char kInstallFolder[] = "C:\\Programmi\\Murello";
-const std::string kTimeoutText =
-    "Controllare il collegamento con la penna ottica e le impostazioni della porta seriale.";
-
-struct Build {
-    std::string dll;
-    std::string progId;
-};
-const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
-const Build kMurello111{"Murello111", "ZaradEdadod111.Murello"};
-
-class Registered {
-  public:
-    explicit Registered(const Build& build)
-        : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
-        Regsvr32(false);
-    }
-    ~Registered() { Regsvr32(true); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-  private:
-    void Regsvr32(bool unregister) {
-        const e2e::ProcessResult result = e2e::Regsvr32(dll_, unregister);
-        EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
-    }
-    std::string dll_;
-};
-
-class ReaderDownload : public testing::Test {
-  protected:
-    void SetUp() override {
-        temp_ = e2e::TempFolder();
-        dbUnix_ = temp_.unix / "letture.db";
-        std::filesystem::remove(dbUnix_);
-        Sql("CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, IdLotto INTEGER, "
-            "\"Quantit\xC3\xA0\" REAL)");
-    }
-    void TearDown() override {
-        e2e::UnlinkComPort(kPort);
-        std::filesystem::remove(dbUnix_);
-    }
-
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
-
-    std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
-                           "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
-                           "ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
-    }
-
-    // Runs a script that creates one object on port `port`, then runs `calls`; the boxes are
-    // answered with OK.
-    e2e::ScenarioResult RunScript(const Build& build, standins::SimulatedPen& pen, int port,
-                                  const std::string& calls, int boxes) {
-        e2e::LinkComPort(kPort, pen.TerminalPath());
-        pen.Start();
-        const std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
-                                   "o.Porta = " + std::to_string(port) + "\r\n" + "o.DbPath = \"" +
-                                   e2e::WindowsPath(dbUnix_) + "\"\r\n" + calls;
-        e2e::WriteFile(temp_.unix / "scarica.vbs", script);
-        e2e::Scenario scenario;
-        scenario.command_line =
-            "C:\\windows\\system32\\cscript.exe //nologo " + temp_.windows + "\\scarica.vbs";
-        scenario.answers.assign(static_cast<std::size_t>(boxes), "OK");
-        scenario.timeout = 60s;
-        e2e::ScenarioResult result = e2e::RunScenario(scenario);
-        pen.Stop();
-        EXPECT_FALSE(result.timed_out) << result.out << result.err;
-        EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
-        return result;
-    }
-
-    // Calls Scarica `downloads` times on one object, echoing the milliseconds each call took.
-    e2e::ScenarioResult RunDownloads(const Build& build, standins::SimulatedPen& pen, int downloads,
-                                     int boxes) {
-        std::string calls;
-        for (int i = 0; i < downloads; ++i) calls += kTimedScarica;
-        return RunScript(build, pen, kPort, calls, boxes);
-    }
-
-    static constexpr const char* kTimedScarica =
-        "t = Timer\r\no.Scarica\r\nWScript.Echo \"elapsed \" & CLng((Timer - t) * 1000)\r\n";
-
-    e2e::Folder temp_;
-    std::filesystem::path dbUnix_;
-};
-
-TEST_F(ReaderDownload, ThreeReadingsAndEmptyGiveThreeRows) {
+TEST_P(ReaderDownload, ThreeReadingsAndEmptyGiveThreeRows) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("A1;12;7;3");
@@ -143,7 +39,7 @@ TEST_F(ReaderDownload, ThreeReadingsAndEmptyGiveThreeRows) {
     EXPECT_EQ(pen.Received(), "cccc");
 }
 
-TEST_F(ReaderDownload, LowerCaseEmptyEndsAndValuesAreStoredExactly) {
+TEST_P(ReaderDownload, LowerCaseEmptyEndsAndValuesAreStoredExactly) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("empty");
@@ -161,7 +57,7 @@ TEST_F(ReaderDownload, LowerCaseEmptyEndsAndValuesAreStoredExactly) {
     EXPECT_EQ(pen.Requests(), 6);
 }
 
-TEST_F(ReaderDownload, ShortRecordShowsTheErrorKeepsRowsAndTheNextDownloadWorks) {
+TEST_P(ReaderDownload, ShortRecordShowsTheErrorKeepsRowsAndTheNextDownloadWorks) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("A1;12;7;3");
@@ -180,7 +76,7 @@ TEST_F(ReaderDownload, ShortRecordShowsTheErrorKeepsRowsAndTheNextDownloadWorks)
     EXPECT_EQ(pen.Requests(), 4);
 }
 
-TEST_F(ReaderDownload, SilentPenShowsTheTimeOutAndTheNextDownloadWorks) {
+TEST_P(ReaderDownload, SilentPenShowsTheTimeOutAndTheNextDownloadWorks) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("A1;1;1;1");
@@ -231,7 +127,7 @@ class TerminalHeld {
     bool held_ = true;
 };
 
-TEST_F(ReaderDownload, PortHeldByAnotherProgramShows8005AndTheNextDownloadWorks) {
+TEST_P(ReaderDownload, PortHeldByAnotherProgramShows8005AndTheNextDownloadWorks) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("A1;1;1;1");
@@ -284,7 +180,7 @@ TEST_F(ReaderDownload, PortHeldByAnotherProgramShows8005AndTheNextDownloadWorks)
 
 // Porta 0, and a port number that leads to no device, are refused by the serial line with its
 // own error, shown by the trap with its number and description; the object stays usable.
-TEST_F(ReaderDownload, PortErrorsShowTheSerialLinesNumberAndDescription) {
+TEST_P(ReaderDownload, PortErrorsShowTheSerialLinesNumberAndDescription) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     pen.AddRecord("A1;1;1;1");
@@ -309,7 +205,7 @@ TEST_F(ReaderDownload, PortErrorsShowTheSerialLinesNumberAndDescription) {
     EXPECT_EQ(Rows(), std::vector<std::string>{"'A1',1,1,1.0"});
 }
 
-TEST_F(ReaderDownload, SixteenBitBuildDownloadsToo) {
+TEST_P(ReaderDownload, SixteenBitBuildDownloadsToo) {
     Registered registered(kMurello111);
     standins::SimulatedPen pen;
     pen.AddRecord("Z9;9;9;9,5");
@@ -321,7 +217,7 @@ TEST_F(ReaderDownload, SixteenBitBuildDownloadsToo) {
     EXPECT_EQ(Rows(), std::vector<std::string>{"'Z9',9,9,9.5"});
 }
 
-TEST_F(ReaderDownload, ThousandReadingsInOneDownload) {
+TEST_P(ReaderDownload, ThousandReadingsInOneDownload) {
     Registered registered(kMurello11500);
     standins::SimulatedPen pen;
     for (int n = 1; n <= 1000; ++n) {
@@ -344,3 +240,4 @@ TEST_F(ReaderDownload, ThousandReadingsInOneDownload) {
 }
 
 }  // namespace
+}  // namespace reader_download_e2e
