@@ -19,6 +19,7 @@ namespace reader {
     XX(OutOfMemory, 7, L"Out of memory")                                                         \
     XX(SubscriptOutOfRange, 9, L"Subscript out of range")                                        \
     XX(TypeMismatch, 13, L"Type mismatch")                                                       \
+    XX(DllLoadError, 48, L"Error in loading DLL")                                                \
     XX(InternalError, 51, L"Internal error")                                                     \
     XX(FileNotFound, 53, L"File not found")                                                      \
     XX(FileAlreadyExists, 58, L"File already exists")                                            \
@@ -30,6 +31,7 @@ namespace reader {
     XX(ObjectRequired, 424, L"Object required")                                                  \
     XX(CantCreateObject, 429, L"ActiveX component can't create object")                          \
     XX(ActionNotSupported, 445, L"Object doesn't support this action")                           \
+    XX(DllEntryPointNotFound, 453, L"Can't find DLL entry point | in |")                         \
     XX(DbReservedError, 3000, L"Reserved error")                                                 \
     XX(DbDuplicateValue, 3022,                                                                   \
        L"The changes you requested to the table were not successful because they would "         \

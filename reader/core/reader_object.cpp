@@ -1,6 +1,7 @@
 #include "core/reader_object.h"
 
 #include "core/downloads/terminal_import.h"
+#include "core/downloads/infrared_download.h"
 
 namespace reader {
 namespace {
@@ -33,5 +34,7 @@ void ReaderObject::Upload1() {
     form.Load();
     form.Unload();
 }
+
+void ReaderObject::Scarica1() { Scarica1Download({services_, variant_, Porta, DbPath}); }
 
 }  // namespace reader

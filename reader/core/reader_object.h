@@ -22,6 +22,7 @@ class ReaderObject : public Murello {
     const BuildVariant& Variant() const { return variant_; }
 
     void Scarica() override;
+    void Scarica1() override;
     // The terminal file imports (core/downloads/terminal_import).
     void Scarica3() override;
     void Scarica4() override;

@@ -12,6 +12,7 @@
 #include "core/forms.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
+#include "platform/infrared/infrared_link.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
 #include "platform/ui/wall_clock.h"
@@ -73,6 +74,9 @@ struct ReaderServices {
     LazyService<CaricaVXForm> caricaVX;
     ScaricaVXForm& ScaricaVX() { return scaricaVX.Get(); }
     CaricaVXForm& CaricaVX() { return caricaVX.Get(); }
+
+    LazyService<InfraredLink> infrared;
+    InfraredLink& Infrared() { return infrared.Get(); }
 };
 
 }  // namespace reader

@@ -5,6 +5,7 @@
 #include "core/reader_object.h"
 #include "platform/database/win32_component_engine.h"
 #include "platform/files/win32_file_system.h"
+#include "platform/infrared/win32_infrared_link.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/terminal/win32_terminal_forms.h"
 #include "platform/ui/win32_user_interface.h"
@@ -31,6 +32,7 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
         auto forms = ComponentTerminalForms(variant);
         return std::shared_ptr<CaricaVXForm>(forms, &forms->CaricaVX());
     });
+    services.infrared = LazyService<InfraredLink>([] { return CreateWin32InfraredLink(); });
     return std::make_unique<ReaderObject>(std::move(services), variant);
 }
 

@@ -34,6 +34,10 @@ class FileSystem {
     virtual void MoveFile(const std::wstring& from, const std::wstring& to) = 0;
     // Opens for reading; 53 when missing.
     virtual std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path) = 0;
+    // The host's sequential output: creates or overwrites the file with exactly these bytes
+    // (single-byte text, lines ended by CR LF); 76 when the folder is missing, 75 when the file
+    // cannot be written (read-only, a folder of that name).
+    virtual void WriteTextFile(const std::wstring& path, std::string_view bytes) = 0;
 };
 
 // Line reading over the whole content of a file, shared by both implementations.

@@ -91,4 +91,10 @@ std::unique_ptr<TextReader> MemoryFileSystem::OpenTextFile(const std::wstring& p
     return std::make_unique<BufferTextReader>(file->second);
 }
 
+void MemoryFileSystem::WriteTextFile(const std::wstring& path, std::string_view bytes) {
+    if (!FolderKnown(ParentOf(path))) throw ReaderError(kErrPathNotFound);
+    if (readOnly.contains(path) || FolderExists(path)) throw ReaderError(kErrPathFileAccessError);
+    files[path] = std::string(bytes);
+}
+
 }  // namespace reader

@@ -24,6 +24,7 @@ class MemoryFileSystem : public FileSystem {
     void DeleteFile(const std::wstring& path) override;
     void MoveFile(const std::wstring& from, const std::wstring& to) override;
     std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path) override;
+    void WriteTextFile(const std::wstring& path, std::string_view bytes) override;
 
     // Contents by full path, as bytes. A file's folder need not be listed in folders.
     std::map<std::wstring, std::string, PathLess> files;

@@ -72,4 +72,21 @@ std::unique_ptr<TextReader> Win32FileSystem::OpenTextFile(const std::wstring& pa
     return std::make_unique<BufferTextReader>(std::move(bytes));
 }
 
+void Win32FileSystem::WriteTextFile(const std::wstring& path, std::string_view bytes) {
+    kit::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file &&
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size()) {
+        return;
+    }
+    // Sequential output knows a missing folder and, for everything else, "access error".
+    const DWORD error = GetLastError();
+    const bool missingFolder =
+        error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
+    throw ReaderError(missingFolder ? kErrPathNotFound : kErrPathFileAccessError, error,
+                      (file ? L"WriteFile " : L"CreateFileW ") + path);
+}
+
 }  // namespace reader

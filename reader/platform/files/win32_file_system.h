@@ -13,6 +13,7 @@ class Win32FileSystem : public FileSystem {
     void DeleteFile(const std::wstring& path) override;
     void MoveFile(const std::wstring& from, const std::wstring& to) override;
     std::unique_ptr<TextReader> OpenTextFile(const std::wstring& path) override;
+    void WriteTextFile(const std::wstring& path, std::string_view bytes) override;
 };
 
 }  // namespace reader

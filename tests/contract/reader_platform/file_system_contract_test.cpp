@@ -170,5 +170,23 @@ TEST_F(FileSystemContract, TextIsReadLineByLineWithoutLineEnds) {
     ExpectError(ErrorOf([&] { fs().OpenTextFile(In(L"no\\missing.txt")); }), 76, L"Path not found");
 }
 
+TEST_F(FileSystemContract, WriteTextFileCreatesOrOverwritesAsSequentialOutputDoes) {
+    fs().WriteTextFile(In(L"TEMPFOX.TMP"), "KO\r\n");
+    EXPECT_EQ(Lines(In(L"tempfox.tmp")), std::vector<std::wstring>{L"KO"});
+    bench_->PutFile(In(L"old.tmp"), "a longer earlier content\r\nand more\r\n");
+    fs().WriteTextFile(In(L"old.tmp"), "KO\r\n");
+    EXPECT_EQ(Lines(In(L"old.tmp")), std::vector<std::wstring>{L"KO"});
+
+    bench_->SetReadOnly(In(L"old.tmp"), true);
+    ExpectError(ErrorOf([&] { fs().WriteTextFile(In(L"old.tmp"), "KO\r\n"); }), 75,
+                L"Path/File access error");
+    bench_->SetReadOnly(In(L"old.tmp"), false);
+    fs().CreateFolder(In(L"dir"));
+    ExpectError(ErrorOf([&] { fs().WriteTextFile(In(L"dir"), "KO\r\n"); }), 75,
+                L"Path/File access error");
+    ExpectError(ErrorOf([&] { fs().WriteTextFile(In(L"no\\TEMPFOX.TMP"), "KO\r\n"); }), 76,
+                L"Path not found");
+}
+
 }  // namespace
 }  // namespace reader
