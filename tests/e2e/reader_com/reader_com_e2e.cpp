@@ -296,8 +296,7 @@ TEST(ReaderComponent, EarlyBoundCallGetsTheErrorThroughErrorInfo) {
         SCOPED_TRACE(build.name);
         Registered registered(build);
         EXPECT_EQ(ComponentDump({"call", ProgId(build), "Scarica1"}),
-                  "hr 0x800A0035 supportserrorinfo yes
-                  "
+                  "hr 0x800A0035 supportserrorinfo yes\n"
                   "description \"File not found: IrLib.dll\"\nsource \"" +
                       ProgId(build) + "\"\nguid " + build.interfaceId + "\n");
     }
