@@ -21,9 +21,15 @@ class MemoryRunningProgram : public RunningProgram {
 
 std::unique_ptr<RunningProgram> MemoryProgramRunner::StartProgram(const std::string& path,
                                                                   const std::string& parameters) {
-    Start start{path, parameters, {}, false, false};
+    Start start{path, parameters, {}, false, false, false};
     if (describeFile) describeFile(start);
     starts.push_back(start);
+    if (refuse) return nullptr;
+    return std::make_unique<MemoryRunningProgram>(*this, starts.size() - 1);
+}
+
+std::unique_ptr<RunningProgram> MemoryProgramRunner::StartHidden(const std::string& commandLine) {
+    starts.push_back({commandLine, {}, {}, false, false, true});
     if (refuse) return nullptr;
     return std::make_unique<MemoryRunningProgram>(*this, starts.size() - 1);
 }

@@ -33,4 +33,19 @@ std::unique_ptr<RunningProgram> Win32ProgramRunner::StartProgram(const std::stri
     return std::make_unique<Win32RunningProgram>(info.hProcess);
 }
 
+std::unique_ptr<RunningProgram> Win32ProgramRunner::StartHidden(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;  // CreateProcessA may write into the line it is given
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process)) {
+        return nullptr;
+    }
+    const UniqueHandle thread(process.hThread);
+    return std::make_unique<Win32RunningProgram>(process.hProcess);
+}
+
 }  // namespace kit

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include "com/defaulted_arguments.h"
 #include "com/type_library.h"
 
 namespace reader::com {
@@ -36,8 +37,10 @@ HRESULT TypeLibraryDispatch::Invoke(void* self, DISPID id, WORD flags, DISPPARAM
     // The member sets the thread's error information when it fails; the type information turns
     // that into the exception record (DISP_E_EXCEPTION) that late-bound callers read.
     SetErrorInfo(0, nullptr);
-    return library->interfaceInfo()->Invoke(self, id, flags, params, result, exception,
-                                            argumentError);
+    DefaultedArguments completed;
+    ITypeInfo* info = library->interfaceInfo();
+    return info->Invoke(self, id, flags, completed.Complete(info, id, flags, params), result,
+                        exception, argumentError);
 }
 
 }  // namespace reader::com

@@ -64,6 +64,8 @@ namespace reader {
        L"field is set to True.  Enter a value in this field.")                                   \
     XX(DbValidationRule, 3317, L"One or more values are prohibited by the validation rule.")     \
     XX(DbUnrecognizedFormat, 3343, L"Unrecognized database format '|'.")                         \
+    XX(DbNumericOverflow, 3349, L"Numeric field overflow.")                                      \
+    XX(DbConversionError, 3421, L"Data type conversion error.")                                  \
     XX(DbTypeMismatch, 3464, L"Data type mismatch in criteria expression.")                      \
     XX(PortOpen, 8000, L"Operation not valid while the port is opened")                          \
     XX(PortInvalid, 8002, L"Invalid Port Number")                                                \

@@ -1,5 +1,6 @@
 #include "core/reader_object.h"
 
+#include "core/downloads/reader_program_download.h"
 #include "core/downloads/terminal_import.h"
 #include "core/downloads/infrared_download.h"
 
@@ -14,6 +15,18 @@ TerminalBuild TerminalBuildOf(const BuildVariant& variant) {
 }  // namespace
 
 void ReaderObject::Scarica() { pen_.Scarica(Porta, DbPath); }
+
+void ReaderObject::Scarica2(std::wstring& PercorsoMDB, std::wstring& PercorsoFile,
+                            ReaderProgramOptions& options) {
+    DownloadThroughReaderProgram(ResultRows::Readings, PercorsoMDB, PercorsoFile, options,
+                                 services_);
+}
+
+void ReaderObject::Scarica_RovovaDeru(std::wstring& MDB_TabellaTemp, std::wstring& FileTxtTemp,
+                                      ReaderProgramOptions& options) {
+    DownloadThroughReaderProgram(ResultRows::Labels, MDB_TabellaTemp, FileTxtTemp, options,
+                                 services_);
+}
 
 void ReaderObject::Scarica3() {
     ImportTerminalFile(TerminalFile::Scarica3, TerminalBuildOf(variant_), services_, DbPath, IdUt);

@@ -23,6 +23,10 @@ class ReaderObject : public Murello {
 
     void Scarica() override;
     void Scarica1() override;
+    void Scarica2(std::wstring& PercorsoMDB, std::wstring& PercorsoFile,
+                  ReaderProgramOptions& options) override;
+    void Scarica_RovovaDeru(std::wstring& MDB_TabellaTemp, std::wstring& FileTxtTemp,
+                            ReaderProgramOptions& options) override;
     // The terminal file imports (core/downloads/terminal_import).
     void Scarica3() override;
     void Scarica4() override;

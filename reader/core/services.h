@@ -9,10 +9,12 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "kit/program_runner.h"
 #include "core/forms.h"
 #include "platform/database/database.h"
 #include "platform/files/file_system.h"
 #include "platform/infrared/infrared_link.h"
+#include "platform/programs/host_run_time.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
 #include "platform/ui/wall_clock.h"
@@ -58,6 +60,8 @@ struct ReaderServices {
     LazyService<UserInterface> ui;
     LazyService<MessageLoop> messages;
     LazyService<MonotonicClock> clock;
+    LazyService<kit::ProgramRunner> programs;
+    LazyService<HostRunTime> host;
 
     SerialLine& Serial() { return serial.Get(); }
     DatabaseEngine& Databases() { return databases.Get(); }
@@ -65,6 +69,8 @@ struct ReaderServices {
     UserInterface& Ui() { return ui.Get(); }
     MessageLoop& Messages() { return messages.Get(); }
     const MonotonicClock& Clock() { return clock.Get(); }
+    kit::ProgramRunner& Programs() { return programs.Get(); }
+    HostRunTime& Host() { return host.Get(); }
 
     LazyService<WallClock> wallClock;  // local date and time: terminal file names
     const WallClock& LocalTime() { return wallClock.Get(); }

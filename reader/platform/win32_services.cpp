@@ -6,6 +6,8 @@
 #include "platform/database/win32_component_engine.h"
 #include "platform/files/win32_file_system.h"
 #include "platform/infrared/win32_infrared_link.h"
+#include "kit/win32_program_runner.h"
+#include "platform/programs/win32_host_run_time.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/terminal/win32_terminal_forms.h"
 #include "platform/ui/win32_user_interface.h"
@@ -23,6 +25,9 @@ std::unique_ptr<Murello> CreateMurello(const BuildVariant& variant) {
     services.messages =
         LazyService<MessageLoop>([] { return std::make_shared<Win32MessageLoop>(); });
     services.clock = LazyService<MonotonicClock>([] { return std::make_shared<Win32Clock>(); });
+    services.programs =
+        LazyService<kit::ProgramRunner>([] { return std::make_shared<kit::Win32ProgramRunner>(); });
+    services.host = LazyService<HostRunTime>([] { return std::make_shared<Win32HostRunTime>(); });
     services.wallClock = LazyService<WallClock>([] { return std::make_shared<Win32WallClock>(); });
     services.scaricaVX = LazyService<ScaricaVXForm>([variant] {
         auto forms = ComponentTerminalForms(variant);

@@ -14,15 +14,17 @@ namespace kit {
 class MemoryProgramRunner : public ProgramRunner {
   public:
     struct Start {
-        std::string path;
+        std::string path;  // the program, or the whole command line of a hidden start
         std::string parameters;
         std::optional<std::string> content;  // the file's bytes when it was started
         bool fileHeld = false;               // held open by the caller at that moment
         bool waited = false;                 // the caller waited until it ended
+        bool hidden = false;                 // started by StartHidden
     };
 
     std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
                                                  const std::string& parameters) override;
+    std::unique_ptr<RunningProgram> StartHidden(const std::string& commandLine) override;
 
     std::vector<Start> starts;
     bool refuse = false;  // the user refuses elevation, or the start fails

@@ -24,6 +24,12 @@ class ProgramRunner {
     // when it was not started (refused elevation included).
     virtual std::unique_ptr<RunningProgram> StartProgram(const std::string& path,
                                                          const std::string& parameters) = 0;
+    // Starts a whole command line (in the ANSI code page) as a background helper is started: the
+    // system takes the program from the line itself, the new process inherits the caller's
+    // inheritable handles, environment and working folder, runs at normal priority, and its
+    // first window starts hidden. Nothing when no process was created (the program is missing,
+    // for example).
+    virtual std::unique_ptr<RunningProgram> StartHidden(const std::string& commandLine) = 0;
 };
 
 }  // namespace kit

@@ -11,6 +11,7 @@
 
 #include "core/errors.h"
 #include "core/text_encoding.h"
+#include "platform/database/column_conversion.h"
 
 namespace reader {
 namespace {
@@ -64,19 +65,20 @@ class SqliteDatabase : public Database {
     }
 
     void AppendRow(const std::wstring& table, std::span<const NamedValue> values) override {
-        const std::vector<std::wstring> columns = ColumnsOf(table);
+        const std::vector<Column> columns = ColumnsOf(table);
         if (columns.empty()) throw Fail(kErrDbNoSuchTable, {table});
         std::wstring names;
         std::wstring marks;
         std::vector<Value> bound;
         for (const NamedValue& field : values) {
-            const auto column = std::find_if(columns.begin(), columns.end(), [&](auto& name) {
-                return SameName(name, field.column);
+            const auto column = std::find_if(columns.begin(), columns.end(), [&](auto& known) {
+                return SameName(known.name, field.column);
             });
             if (column == columns.end()) throw Fail(kErrDbItemNotFound, {}, field.column);
-            names += (names.empty() ? L"" : L",") + Quoted(*column);
+            names += (names.empty() ? L"" : L",") + Quoted(column->name);
             marks += marks.empty() ? L"?" : L",?";
-            bound.push_back(field.value);
+            // As the Access engine does, the column's type decides what a value becomes.
+            bound.push_back(ConvertForColumn(field.value, column->kind));
         }
         Execute(names.empty() ? L"INSERT INTO " + Quoted(table) + L" DEFAULT VALUES"
                               : L"INSERT INTO " + Quoted(table) + L" (" + names + L") VALUES (" +
@@ -111,19 +113,27 @@ class SqliteDatabase : public Database {
         return raw;
     }
 
-    // The table's column names as the table spells them; none when there is no such table.
-    std::vector<std::wstring> ColumnsOf(const std::wstring& table) {
-        const std::string sql = "SELECT name FROM pragma_table_info(?)";
+    struct Column {
+        std::wstring name;  // as the table spells it
+        ColumnKind kind;    // by its declared type
+    };
+
+    // The table's columns; none when there is no such table.
+    std::vector<Column> ColumnsOf(const std::wstring& table) {
+        const std::string sql = "SELECT name, type FROM pragma_table_info(?)";
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) Fail();
         Statement statement(raw);
         Bind(statement.get(), 1, Value(table));
-        std::vector<std::wstring> columns;
+        std::vector<Column> columns;
         int rc = SQLITE_OK;
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
             const auto* name =
                 reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
-            columns.push_back(FromUtf8(name ? name : ""));
+            const auto* type =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
+            columns.push_back(
+                {FromUtf8(name ? name : ""), KindOfDeclaredType(FromUtf8(type ? type : ""))});
         }
         if (rc != SQLITE_DONE) Fail();
         return columns;

@@ -1,5 +1,7 @@
 #include "contract_platform.h"
+#include "kit/memory_program_runner.h"
 #include "platform/files/memory_file_system.h"
+#include "platform/programs/memory_host_run_time.h"
 #include "platform/serial/memory_serial_line.h"
 
 namespace reader {
@@ -50,7 +52,33 @@ class MemorySerialBench : public SerialBench {
     MemorySerialLine line_;
 };
 
+class MemoryProgramsBench : public ProgramsBench {
+  public:
+    kit::ProgramRunner& Runner() override { return runner_; }
+    HostRunTime& Host() override { return host_; }
+    std::string PresentProgram() const override { return "C:\\Kit\\IR_Read.exe x"; }
+    std::string MissingProgram() const override { return kMissing; }
+    std::wstring OwnFolder() const override { return L"C:\\Programmi\\Murello"; }
+    Date Today() const override { return {2024, 3, 15}; }
+
+  private:
+    static constexpr const char* kMissing = "C:\\Kit\\Missing.exe x";
+    // The fake knows no files: it refuses the missing program's line.
+    class RefusingRunner : public kit::MemoryProgramRunner {
+      public:
+        std::unique_ptr<kit::RunningProgram> StartHidden(const std::string& line) override {
+            refuse = line == kMissing;
+            return MemoryProgramRunner::StartHidden(line);
+        }
+    } runner_;
+    MemoryHostRunTime host_;
+};
+
 }  // namespace
+
+std::unique_ptr<ProgramsBench> MakeProgramsBench() {
+    return std::make_unique<MemoryProgramsBench>();
+}
 
 std::unique_ptr<FileSystemBench> MakeFileSystemBench() {
     return std::make_unique<MemoryFileSystemBench>();

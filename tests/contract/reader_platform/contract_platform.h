@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "kit/program_runner.h"
 #include "platform/files/file_system.h"
+#include "platform/programs/host_run_time.h"
 #include "platform/serial/serial_line.h"
 #include "platform/ui/user_interface.h"
 
@@ -40,5 +42,19 @@ class SerialBench {
 };
 // Throws std::runtime_error when the ports are not set up.
 std::unique_ptr<SerialBench> MakeSerialBench();
+
+class ProgramsBench {
+  public:
+    virtual ~ProgramsBench() = default;
+    virtual kit::ProgramRunner& Runner() = 0;
+    virtual HostRunTime& Host() = 0;
+    // Command lines of a program that ends by itself at once, and of one that does not exist.
+    virtual std::string PresentProgram() const = 0;
+    virtual std::string MissingProgram() const = 0;
+    // The folder of the file that runs this code, and today, as known without the host run time.
+    virtual std::wstring OwnFolder() const = 0;
+    virtual Date Today() const = 0;
+};
+std::unique_ptr<ProgramsBench> MakeProgramsBench();
 
 }  // namespace reader

@@ -1,12 +1,15 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "contract_platform.h"
+#include "kit/win32_program_runner.h"
 #include "platform/files/win32_file_system.h"
+#include "platform/programs/win32_host_run_time.h"
 #include "platform/serial/win32_serial_line.h"
 #include "platform/ui/win32_user_interface.h"
 
@@ -97,7 +100,38 @@ class Win32SerialBench : public SerialBench {
     std::unique_ptr<SerialLine> line_;
 };
 
+class Win32ProgramsBench : public ProgramsBench {
+  public:
+    kit::ProgramRunner& Runner() override { return runner_; }
+    HostRunTime& Host() override { return host_; }
+    std::string PresentProgram() const override { return "cmd.exe /c exit 0"; }
+    std::string MissingProgram() const override {
+        return WideToAnsi(OwnFolder()) + "\\no_such_program.exe 1,2";
+    }
+    std::wstring OwnFolder() const override {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        return std::filesystem::path(path).parent_path().wstring();
+    }
+    Date Today() const override {
+        const std::time_t now = std::time(nullptr);
+        const std::tm* local = std::localtime(&now);
+        return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+    }
+
+  private:
+    static std::string WideToAnsi(const std::wstring& text) {
+        return std::filesystem::path(text).string();
+    }
+    kit::Win32ProgramRunner runner_;
+    Win32HostRunTime host_;
+};
+
 }  // namespace
+
+std::unique_ptr<ProgramsBench> MakeProgramsBench() {
+    return std::make_unique<Win32ProgramsBench>();
+}
 
 std::unique_ptr<FileSystemBench> MakeFileSystemBench() {
     return std::make_unique<Win32FileSystemBench>();

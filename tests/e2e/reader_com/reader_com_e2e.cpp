@@ -269,8 +269,9 @@ std::string ExpectedScriptOutput(const Build& build) {
     for (const std::string& member : build.pendingMembers)
         out += member + ": 445 Object doesn't support this action: " + member +
                " is not available yet (" + ProgId(build) + ")\n";
+    // No reader program lies beside the installed component: it cannot be started.
     if (build.name == "Murello11500" || build.name == "Murello113")
-        out += "Scarica2: 445 Object doesn't support this action: Scarica2 is not available yet\n";
+        out += "Scarica2: 53 File not found\n";
     out += build.absentMember + ": 438 Object doesn't support this property or method\n";
     return out;
 }
@@ -353,8 +354,11 @@ PeTables ReadPeTables(const std::filesystem::path& dll) {
 }
 
 TEST(ReaderComponent, EachDllImportsOnlySystemLibrariesAndExportsTheServerEntryPoints) {
+    // SHELL32: the program runner shared with the launcher, which starts its helpers through the
+    // shell, is linked whole into the component that starts the reader program.
     const std::vector<std::string> systemLibraries = {"ADVAPI32.dll", "KERNEL32.dll", "msvcrt.dll",
-                                                      "ole32.dll",    "OLEAUT32.dll", "USER32.dll"};
+                                                      "ole32.dll",    "OLEAUT32.dll", "SHELL32.dll",
+                                                      "USER32.dll"};
     const std::vector<std::string> entryPoints = {"DllCanUnloadNow", "DllGetClassObject",
                                                   "DllRegisterServer", "DllUnregisterServer"};
     struct Folder {

@@ -1,7 +1,7 @@
 // The terminal control under Wine with the stand-in "VXTerm.ctlVXTerm" registered: the control's
-// contract suite against the Windows implementation, and Upload1 of both builds that carry the
-// forms, driven by VBScript: what reaches the control (members, argument types), what the user
-// sees and what the script gets.
+// contract suite against the Windows implementation (with the forms' hidden windows), and Upload1
+// of both builds that carry the forms, driven by VBScript: what reaches the control (members,
+// argument types), what the user sees and what the script gets.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -57,10 +57,11 @@ TEST(ReaderTerminal, TheControlContractPassesAgainstTheRegisteredControl) {
         {e2e::TestingBinary("reader_terminal_contract.exe").string(), "--gtest_color=no"}, options);
     ASSERT_FALSE(result.timed_out) << result.out << result.err;
     EXPECT_EQ(0, result.exit_code) << result.out << result.err;
-    EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 5 tests")) << result.out;
+    EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 6 tests")) << result.out;
 }
 
-// One Upload1 from a VBScript against a terminal set up by `script` (the stand-in's script.txt).
+// One call of `member` (Upload1, or an import that loads ScaricaVX) from a VBScript against a
+// terminal set up by `script` (the stand-in's script.txt).
 struct Upload {
     e2e::ScenarioResult result;
     std::vector<std::string> calls;  // the stand-in's call log
@@ -69,7 +70,8 @@ struct Upload {
     std::string sentBytes;
 };
 
-Upload RunUpload(const Build& build, const std::string& script, bool withFile = true) {
+Upload RunUpload(const Build& build, const std::string& script, bool withFile = true,
+                 const std::string& member = "Upload1") {
     const std::filesystem::path terminal = e2e::UnixPath(kTerminalFolder);
     std::filesystem::remove_all(terminal);
     std::filesystem::create_directories(terminal);
@@ -84,7 +86,9 @@ Upload RunUpload(const Build& build, const std::string& script, bool withFile = 
         "Set o = CreateObject(\"" + build.progId +
             "\")\r\n"
             "On Error Resume Next\r\n"
-            "r = o.Upload1\r\n"
+            "o.DbPath = \"C:\\nessuno.db\"\r\nr = o." +
+            member +
+            "\r\n"
             "WScript.Echo Err.Number & \"|\" & Err.Description & \"|\" & TypeName(r)\r\n");
     e2e::Scenario scenario;
     scenario.command_line =
@@ -110,6 +114,8 @@ Upload RunUpload(const Build& build, const std::string& script, bool withFile = 
     if (upload_.sent) upload_.sentBytes = e2e::ReadFile(terminal / "sent.txt");
     std::filesystem::remove_all(terminal);
     std::filesystem::remove(upload);
+    std::error_code notEmpty;  // a folder that holds more than the test put there stays
+    std::filesystem::remove(upload.parent_path(), notEmpty);
     return upload_;
 }
 
@@ -237,6 +243,70 @@ TEST(ReaderTerminal, Upload1WithoutARegisteredControlFailsWith429) {
         EXPECT_EQ(upload.result.dialogs[0].text, "ActiveX component can't create object");
         EXPECT_EQ(upload.result.dialogs[0].icon_kind, "error");
     }
+}
+
+// ScaricaVX, loaded by Scarica3: the same control, receiving into the import's file.
+TEST(ReaderTerminal, ScaricaVXReceivesThroughTheControlForTheImports) {
+    const std::string received11500 =
+        "RiceviFile method VT_BSTR \"C:\\_Letture\\Rimesse_OF_yyyymmdd-hhnnss.tmp\" "
+        "VT_I2|VT_BYREF 1";
+    const std::string received113 =
+        "RiceviFile method VT_BSTR \"C:\\TEMPFOX.TMP\" VT_I2|VT_BYREF 1";
+    const UploadCase cases[] = {
+        {"InErrore: Chiudi, no file, no message, on the hidden form",
+         &kMurello11500,
+         "IOleObject=1\nInErrore=1\n",
+         {"create IDispatch+IOleObject", "SetClientSite window \"Collegamento\" hidden",
+          "InErrore get", "Chiudi method", "Close", "SetClientSite none", "release window alive"},
+         "",
+         "0||Empty",
+         false},
+        {"a control error shows its number and description; nothing is imported",
+         &kMurello11500,
+         "fail=RiceviFile 1234 Terminale non collegato\n",
+         {"create IDispatch", "InErrore get", received11500 + " -> error 1234", "release"},
+         "1234|Terminale non collegato",
+         "0||Empty",
+         false},
+        {"Murello113: InErrore calls Chiudi",
+         &kMurello113,
+         "InErrore=1\n",
+         {"create IDispatch", "InErrore get", "Chiudi method", "release"},
+         "",
+         "0||Empty",
+         false},
+        {"Murello113 raises the control's error to the script",
+         &kMurello113,
+         "fail=RiceviFile 1234 Terminale non collegato\n",
+         {"create IDispatch", "InErrore get", received113 + " -> error 1234", "release"},
+         "",
+         "1234|Terminale non collegato|Empty",
+         false},
+    };
+    Registered control(StandInControl());
+    for (const Build* build : {&kMurello11500, &kMurello113}) {
+        Registered component(
+            e2e::CopyIntoPrefix(e2e::Win64Binary(build->dll + ".dll"), kInstallFolder));
+        for (const UploadCase& c : cases) {
+            if (c.build != build) continue;
+            SCOPED_TRACE(c.name);
+            Upload scarica = RunUpload(*build, c.script, false, "Scarica3");
+            // The received file's name carries the time of the call.
+            for (std::string& line : scarica.calls) {
+                const auto stamp = line.find("Rimesse_OF_");
+                if (stamp != std::string::npos) line.replace(stamp + 11, 15, "yyyymmdd-hhnnss");
+            }
+            EXPECT_EQ(scarica.calls, c.calls);
+            EXPECT_EQ(scarica.echoed, c.echoed) << scarica.result.out << scarica.result.err;
+            ASSERT_EQ(scarica.result.dialogs.size(), c.box.empty() ? 0u : 1u);
+            if (c.box.empty()) continue;
+            const e2e::Dialog& box = scarica.result.dialogs[0];
+            EXPECT_EQ(box.title + "|" + box.text, c.box);
+            EXPECT_EQ(box.icon_kind, "error");
+        }
+    }
+    std::error_code notEmpty;
+    std::filesystem::remove(e2e::UnixPath("C:\\_Letture"), notEmpty);
 }
 
 }  // namespace
