@@ -1,5 +1,6 @@
 # Settings shared by every target of the kit.
 option(KIT_SANITIZE "Build native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(KIT_FUZZ "Build the portable logic and its libFuzzer targets (clang, ASan, UBSan)" OFF)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -26,6 +27,12 @@ if(WIN32)
 else()
   if(KIT_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  if(KIT_FUZZ)
+    # Coverage for the fuzzer everywhere; the fuzzer's own main only in the targets.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
     add_link_options(-fsanitize=address,undefined)
   endif()
 endif()

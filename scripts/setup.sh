@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 libwine-dev xvfb python3 ca-certificates
   sqlite3
+  clang libclang-rt-14-dev  # the fuzz preset: clang with -fsanitize=fuzzer
 )
 # The SQLite sources for the Windows builds come from the npm registry (see cmake/sqlite.cmake).
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -20,6 +20,9 @@
 //                           value); each is written, before any window is up, as a line
 //                           "ROOT\key|value=" followed by the text, the decimal number of a
 //                           REG_DWORD, or "<none>", into LANVIK_ACCESS_REGISTRY_FILE
+//   LANVIK_ACCESS_TIMES     file that receives "created=<time> ended=<time>" when it ends after
+//                           its lifetime: its process's creation time and the time it ends, in
+//                           100 ns units (FILETIME), for the launcher's timings
 #include <windows.h>
 
 #include <cstdlib>
@@ -52,6 +55,19 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+unsigned long long Ticks(const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// When this process was created, and now.
+std::string TimesReport() {
+    FILETIME created = {}, exited = {}, kernel = {}, user = {}, now = {};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    return "created=" + std::to_string(Ticks(created)) + " ended=" + std::to_string(Ticks(now)) +
+           "\r\n";
 }
 
 // What the registry holds while this program starts, as the launcher left it for Access.
@@ -180,5 +196,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    const std::string times = Environment("LANVIK_ACCESS_TIMES", "");
+    if (!times.empty()) WriteWholeFile(times, TimesReport());
     return 0;
 }

@@ -65,7 +65,8 @@ class Win32SerialLine : public SerialLine {
         previousProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
         stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!stopEvent_)
+        writeDone_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!stopEvent_ || !writeDone_)
             throw ReaderError(kErrHardwareNotAvailable, GetLastError(), L"CreateEventW");
     }
 
@@ -137,17 +138,16 @@ class Win32SerialLine : public SerialLine {
     void Output(std::string_view bytes) override {
         if (!port_) throw ReaderError(kErrPortNotOpen);
         if (bytes.empty()) return;
+        // One event for every write (WriteFile resets it): a request costs no event of its own.
         OVERLAPPED overlapped{};
-        kit::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!done) throw ReaderError(kErrHardwareNotAvailable, GetLastError(), L"CreateEventW");
-        overlapped.hEvent = done.get();
+        overlapped.hEvent = writeDone_.get();
         DWORD written = 0;
         if (!WriteFile(port_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                        &overlapped)) {
             if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
                 throw ReaderError(kErrHardwareNotAvailable, error, L"WriteFile " + PortName());
             }
-            if (WaitForSingleObject(done.get(), kWriteTimeoutMs) != WAIT_OBJECT_0) {
+            if (WaitForSingleObject(writeDone_.get(), kWriteTimeoutMs) != WAIT_OBJECT_0) {
                 CancelIo(port_.get());
             }
             if (!GetOverlappedResult(port_.get(), &overlapped, &written, TRUE)) {
@@ -347,6 +347,7 @@ class Win32SerialLine : public SerialLine {
     kit::UniqueWindow window_;
     WNDPROC previousProc_ = nullptr;
     kit::UniqueHandle stopEvent_;
+    kit::UniqueHandle writeDone_;  // the event of every overlapped write
     kit::UniqueHandle port_;
     kit::UniqueHandle reader_;
     std::function<void()> onComm_;

@@ -182,7 +182,19 @@ TEST_F(SqliteEngineTest, LockedAndReadOnlyFiles) {
     EXPECT_EQ(e.number, 3218);
     EXPECT_EQ(e.description, L"Could not update; currently locked.");
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+
+    // Locked while a statement runs, then free again: the same statement, run again with its
+    // next value, stores it.
+    auto db = engine.OpenDatabase(Path());
+    const std::wstring insert = L"Insert Into Murello (Codart) Select ?";
+    const Value first[] = {std::wstring(L"a")}, second[] = {std::wstring(L"b")};
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    e = ErrorOf([&] { db->Execute(insert, first); });
+    EXPECT_EQ(e.number, 3218);
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
+    db->Execute(insert, second);
+    EXPECT_EQ(Query("SELECT group_concat(Codart) FROM Murello"), "b");
 
     // This runs as root here, so file permissions cannot make the file read-only.
     e = TranslateSqliteError(SQLITE_READONLY, "attempt to write a readonly database", Path());
