@@ -300,6 +300,14 @@ void RegImport(std::string_view reg_file_text) {
     ProcessOptions options;
     options.timeout = kRegTimeout;
     ProcessResult run = RunWine({"reg", "import", WindowsPath(file)}, options);
+    // Now and then Wine fails to start its own reg program at all ("ShellExecuteEx failed");
+    // the import never ran then, and running it again is harmless.
+    if (!run.timed_out && run.exit_code != 0 &&
+        run.err.find("ShellExecuteEx failed") != std::string::npos) {
+        std::fprintf(stderr, "reg import: wine did not start reg (%s), trying once more\n",
+                     run.err.c_str());
+        run = RunWine({"reg", "import", WindowsPath(file)}, options);
+    }
     std::filesystem::remove(file);
     ThrowUnlessOk(run, "reg import");
 }
