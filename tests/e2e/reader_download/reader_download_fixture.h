@@ -14,6 +14,7 @@
 
 #include "e2e/dao_standin.h"
 #include "e2e/harness.h"
+#include "e2e/registered_dll.h"
 #include "simulated_pen.h"
 
 namespace reader_download_e2e {
@@ -32,23 +33,11 @@ struct Build {
 inline const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
 inline const Build kMurello111{"Murello111", "ZaradEdadod111.Murello"};
 
-class Registered {
+class Registered : public e2e::RegisteredDll {
   public:
     explicit Registered(const Build& build)
-        : dll_(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
-        Regsvr32(false);
+        : RegisteredDll(e2e::CopyIntoPrefix(e2e::Win64Binary(build.dll + ".dll"), kInstallFolder)) {
     }
-    ~Registered() { Regsvr32(true); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-  private:
-    void Regsvr32(bool unregister) {
-        const e2e::ProcessResult result = e2e::Regsvr32(dll_, unregister);
-        EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
-    }
-    std::string dll_;
 };
 
 class ReaderDownloadBase : public testing::Test {

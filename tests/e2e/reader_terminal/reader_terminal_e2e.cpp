@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/registered_dll.h"
 
 namespace {
 
@@ -28,22 +29,7 @@ struct Build {
 const Build kMurello11500{"Murello11500", "Murello11500.Murello", "C:\\_Letture\\file_up.tmp"};
 const Build kMurello113{"Murello113", "Murello113.Murello", "C:\\file_up.tmp"};
 
-// Registers a DLL for the life of the object.
-class Registered {
-  public:
-    explicit Registered(const std::string& dll) : dll_(dll) { Regsvr32(false); }
-    ~Registered() { Regsvr32(true); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-  private:
-    void Regsvr32(bool unregister) {
-        const e2e::ProcessResult result = e2e::Regsvr32(dll_, unregister);
-        EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
-    }
-    std::string dll_;
-};
+using Registered = e2e::RegisteredDll;
 
 std::string StandInControl() {
     return e2e::CopyIntoPrefix(e2e::TestingBinary("vxterm_standin.dll"), kInstallFolder);

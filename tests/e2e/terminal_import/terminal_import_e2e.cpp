@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/registered_dll.h"
 
 namespace {
 
@@ -31,21 +32,11 @@ struct Build {
 const Build kMurello11500{"Murello11500", "Murello11500.Murello"};
 const Build kMurello113{"Murello113", "Murello113.Murello"};
 
-class Registered {
+// Copied into the install folder and registered for the life of the object.
+class Registered : public e2e::RegisteredDll {
   public:
-    explicit Registered(const fs::path& file) : dll_(e2e::CopyIntoPrefix(file, kInstallFolder)) {
-        Check(e2e::Regsvr32(dll_));
-    }
-    ~Registered() { Check(e2e::Regsvr32(dll_, true)); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-  private:
-    void Check(const e2e::ProcessResult& result) {
-        EXPECT_FALSE(result.timed_out);
-        EXPECT_EQ(result.exit_code, 0) << "regsvr32 " << dll_ << ": " << result.err;
-    }
-    std::string dll_;
+    explicit Registered(const fs::path& file)
+        : RegisteredDll(e2e::CopyIntoPrefix(file, kInstallFolder)) {}
 };
 
 // "yyyymmdd-hhnnss" of a local time, as the component names its files.
