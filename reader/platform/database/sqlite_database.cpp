@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <type_traits>
 #include <vector>
@@ -41,7 +42,17 @@ bool Contains(std::string_view message, std::string_view part, std::wstring& res
 
 class SqliteDatabase : public Database {
   public:
-    SqliteDatabase(Connection db, std::wstring path) : db_(std::move(db)), path_(std::move(path)) {}
+    SqliteDatabase(Connection db, std::wstring path, bool restoreDeleteJournal)
+        : db_(std::move(db)), path_(std::move(path)), restoreDeleteJournal_(restoreDeleteJournal) {}
+
+    ~SqliteDatabase() override {
+        last_.reset();
+        // Best effort: the journal file kept during this connection goes away with it. When
+        // another connection holds the file, the next one to commit in delete mode removes it.
+        if (restoreDeleteJournal_) {
+            sqlite3_exec(db_.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        }
+    }
 
     void Execute(const std::wstring& statementText, std::span<const Value> values) override {
         sqlite3_stmt* statement = Prepared(statementText);
@@ -200,7 +211,27 @@ class SqliteDatabase : public Database {
     std::wstring path_;
     Statement last_;  // finalized before the connection closes
     std::wstring lastText_;
+    bool restoreDeleteJournal_;
 };
+
+// The journal mode this connection uses: the file's own, except that the default delete mode
+// becomes persist. Every reading of a download is committed on its own, and creating and
+// deleting the journal file for each commit was most of a commit's cost (on Windows each is a
+// file-system round trip, and a name that does not exist is the slowest lookup). A persisted
+// journal is as safe: a commit is still complete only once its journal header is zeroed and
+// synced. Returns whether the connection must go back to delete mode when it closes.
+bool KeepJournalFile(sqlite3* db) {
+    std::string mode;
+    sqlite3_exec(
+        db, "PRAGMA journal_mode",
+        [](void* out, int, char** values, char**) {
+            if (values[0]) *static_cast<std::string*>(out) = values[0];
+            return 0;
+        },
+        &mode, nullptr);
+    if (mode != "delete") return false;  // a mode the file's owner chose (wal) stays
+    return sqlite3_exec(db, "PRAGMA journal_mode=PERSIST", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 }  // namespace
 
@@ -288,7 +319,8 @@ std::unique_ptr<Database> SqliteEngine::OpenDatabase(const std::wstring& path) {
         throw TranslateSqliteError(sqlite3_extended_errcode(db.get()), sqlite3_errmsg(db.get()),
                                    path);
     }
-    return std::make_unique<SqliteDatabase>(std::move(db), path);
+    const bool restoreDeleteJournal = KeepJournalFile(db.get());
+    return std::make_unique<SqliteDatabase>(std::move(db), path, restoreDeleteJournal);
 }
 
 }  // namespace reader

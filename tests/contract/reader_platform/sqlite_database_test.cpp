@@ -90,6 +90,28 @@ TEST_F(SqliteEngineTest, BindsTypedValuesAndStoresTextAsUtf8) {
               "'Caff\xC3\xA8 ''x'''|-7|null|2.75|3|'2024-03-05'");
 }
 
+// Each commit reuses one journal file while the connection lasts; none is left behind, and a
+// database its owner put in WAL mode stays in it.
+TEST_F(SqliteEngineTest, TheJournalFileLastsOnlyAsLongAsTheConnection) {
+    SqliteEngine engine(0);
+    const Value value[] = {std::wstring(L"a")};
+    const std::wstring insert = L"Insert Into Murello (Codart) Select ?";
+    auto db = engine.OpenDatabase(Path());
+    db->Execute(insert, value);
+    db->Execute(insert, value);
+    EXPECT_TRUE(std::filesystem::exists(path_ + "-journal"));
+    db.reset();
+    EXPECT_FALSE(std::filesystem::exists(path_ + "-journal"));
+    EXPECT_EQ(Query("SELECT count(*) FROM Murello"), "2");
+
+    EXPECT_EQ(Query("PRAGMA journal_mode=WAL"), "wal");
+    db = engine.OpenDatabase(Path());
+    db->Execute(insert, value);
+    db.reset();
+    EXPECT_EQ(Query("PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(Query("SELECT count(*) FROM Murello"), "3");
+}
+
 TEST_F(SqliteEngineTest, OpeningNeverCreatesADatabase) {
     SqliteEngine engine(0);
     const std::string missing = folder_ + "/nessuno.db";
