@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -14,10 +15,11 @@ namespace reader {
 namespace {
 
 constexpr UINT kBytesArrived = WM_APP + 0x5C;
-// Only an interval time-out: a read waits (pending, without a thread spinning) for the first
-// byte, then returns once the line has been quiet this long. The "return at once or after a
-// constant" combination does not complete overlapped reads under Wine, so it is not used.
-constexpr DWORD kQuietIntervalMs = 1;
+// No read time-outs: the reader asks for one byte, which waits (pending, without a thread
+// spinning) until a byte arrives, then for exactly the bytes already queued, which returns at
+// once. An interval time-out would hold every reading back until the line had been quiet for a
+// timer tick, and the "return at once or after a constant" combination does not complete
+// overlapped reads under Wine.
 constexpr DWORD kWriteTimeoutMs = 5000;
 constexpr DWORD kReaderStopMs = 10000;
 
@@ -210,25 +212,23 @@ class Win32SerialLine : public SerialLine {
         kit::UniqueHandle readDone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!readDone) return;
         char buffer[512];
-        while (true) {
-            OVERLAPPED overlapped{};
-            overlapped.hEvent = readDone.get();
-            ResetEvent(readDone.get());
+        // Every call to the system here is a round trip through the host, and each reading costs
+        // this loop one pass: ReadFile resets the event itself, and the stop is seen in the wait
+        // or from the flag rather than from one more wait per pass.
+        while (!stopping_.load(std::memory_order_acquire)) {
             const ULONGLONG started = GetTickCount64();
             DWORD got = 0;
-            if (!ReadFile(port_.get(), buffer, sizeof buffer, &got, &overlapped)) {
-                if (GetLastError() != ERROR_IO_PENDING) break;
-                HANDLE waits[2] = {readDone.get(), stopEvent_.get()};
-                if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                    CancelIo(port_.get());
-                    GetOverlappedResult(port_.get(), &overlapped, &got, TRUE);
-                    break;
-                }
-                if (!GetOverlappedResult(port_.get(), &overlapped, &got, FALSE)) break;
-            }
+            if (!Read(readDone.get(), buffer, 1, got)) break;
             if (got > 0) {
+                COMSTAT status{};
+                DWORD errors = 0;
+                DWORD more = 0;
+                if (ClearCommError(port_.get(), &errors, &status) && status.cbInQue > 0) {
+                    const DWORD queued = std::min<DWORD>(status.cbInQue, sizeof buffer - got);
+                    if (!Read(readDone.get(), buffer + got, queued, more)) more = 0;
+                }
                 Lock lock(section_);
-                received_.append(buffer, got);
+                received_.append(buffer, got + more);
                 if (!notifyPending_) {
                     notifyPending_ = true;
                     PostMessageW(window_.get(), kBytesArrived, opening_, 0);
@@ -238,8 +238,24 @@ class Win32SerialLine : public SerialLine {
                 // pause instead of spinning.
                 if (WaitForSingleObject(stopEvent_.get(), 50) == WAIT_OBJECT_0) break;
             }
-            if (WaitForSingleObject(stopEvent_.get(), 0) == WAIT_OBJECT_0) break;
         }
+    }
+
+    // One overlapped read of `count` bytes into `buffer`; false when the port failed or the
+    // line is being closed (the read is then cancelled).
+    bool Read(HANDLE done, char* buffer, DWORD count, DWORD& got) {
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = done;
+        got = 0;
+        if (ReadFile(port_.get(), buffer, count, &got, &overlapped)) return true;
+        if (GetLastError() != ERROR_IO_PENDING) return false;
+        HANDLE waits[2] = {done, stopEvent_.get()};
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            CancelIo(port_.get());
+            GetOverlappedResult(port_.get(), &overlapped, &got, TRUE);
+            return false;
+        }
+        return GetOverlappedResult(port_.get(), &overlapped, &got, FALSE) != FALSE;
     }
 
     void Open() {
@@ -273,7 +289,6 @@ class Win32SerialLine : public SerialLine {
             throw ReaderError(kErrSetCommStateFailed, GetLastError(), L"SetCommState " + name);
         }
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = kQuietIntervalMs;
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
         if (!SetCommTimeouts(port.get(), &timeouts)) {
             throw ReaderError(kErrSetCommStateFailed, GetLastError(), L"SetCommTimeouts " + name);
@@ -288,6 +303,7 @@ class Win32SerialLine : public SerialLine {
         ++opening_;
         commEvent_ = 0;
         ResetEvent(stopEvent_.get());
+        stopping_.store(false, std::memory_order_relaxed);
         port_ = std::move(port.handle);
         reader_.reset(CreateThread(nullptr, 0, &ReaderMain, this, 0, nullptr));
         if (!reader_) {
@@ -299,6 +315,7 @@ class Win32SerialLine : public SerialLine {
 
     void Close() {
         if (reader_) {
+            stopping_.store(true, std::memory_order_release);
             SetEvent(stopEvent_.get());
             WaitForSingleObject(reader_.get(), kReaderStopMs);
             reader_.reset();
@@ -350,6 +367,7 @@ class Win32SerialLine : public SerialLine {
     kit::UniqueHandle writeDone_;  // the event of every overlapped write
     kit::UniqueHandle port_;
     kit::UniqueHandle reader_;
+    std::atomic<bool> stopping_{false};  // set with stopEvent_, read by the reader thread
     std::function<void()> onComm_;
 
     std::int16_t commPort_ = 1;
