@@ -2,7 +2,9 @@
 # Benchmarks, run in one go on this machine (not part of scripts/test.sh):
 #   - the serial download through VBScript under Wine from the simulated pen, 1,000 readings, with
 #     the database on disk and on a memory file system (/dev/shm);
-#   - the CPU that Scarica uses while it waits out a silent pen's time-out, as a share of a core;
+#   - the CPU that Scarica uses while it waits out a silent pen's time-out, as a share of a core,
+#     and the same for Scarica1 while its handshake waits out a silent infrared reader (with the
+#     time of a 1,000-record infrared download), from the end-to-end test that measures them;
 #   - the launcher: from its process's start to the stand-in Access's start, and from Access's
 #     end to the launcher's end (the registry put back), with -WAIT=0;
 #   - the terminal import (Scarica3) beside SQLite's own .import of the same rows
@@ -27,7 +29,7 @@ bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$(nproc)" >/dev/null
 cmake --preset native >/dev/null
-cmake --build --preset native -j"$(nproc)" --target pen_simulator_program >/dev/null
+cmake --build --preset native -j"$(nproc)" --target pen_simulator_program reader_infrared_e2e >/dev/null
 
 wine64=/usr/lib/wine/wine64
 bin=$root/build/win64/bin
@@ -44,6 +46,12 @@ results=$out/results.txt
 
 # The terminal import first: it brings up and takes down the same Wine environment itself.
 imports=$(bash scripts/bench_imports.sh "$import_lines" | tr -d '\r')
+# Scarica1's wait and its 1,000 records: the end-to-end test prints both (in the tests' own prefix).
+infrared=$(ctest --preset native -R 'ReaderInfrared.*Measurements' -V 2>&1 | tr -d '\r')
+infrared_wait=$(printf '%s\n' "$infrared" | sed -n 's/.*handshake wait: .*(\([0-9.]*\)% of one core).*/\1/p' | head -1)
+infrared_thousand=$(printf '%s\n' "$infrared" | sed -n 's/.*1000 records in \([0-9]*\) ms.*/\1/p' | head -1)
+[ -n "$infrared_wait" ] && [ -n "$infrared_thousand" ] ||
+  { echo "bench: the infrared measurement did not run" >&2; printf '%s\n' "$infrared" | tail -20 >&2; exit 1; }
 
 bash tests/e2e/harness/wine_env.sh up "$dir" "$wine64" "$testing" >/dev/null
 pen_pid='' shm=''
@@ -232,6 +240,10 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
   done
   printf '| %-64s | %-22s |\n' "CPU while Scarica waits out a silent pen: cscript" "$wait_cpu % of a core"
   printf '| %-64s | %-22s |\n' "  the wineserver meanwhile (it also serves the dialog driver)" "$wait_server_cpu % of a core"
+  printf '| %-64s | %-22s |\n' "CPU while Scarica1's handshake waits out a silent infrared reader" \
+    "$(printf '%.1f' "$infrared_wait") % of a core"
+  printf '| %-64s | %-22s |\n' "infrared download, 1,000 records through the stand-in link (Scarica1)" \
+    "$infrared_thousand ms"
   printf '%s\n' "$imports" | awk '
     /^Scarica3/ { split($0, a, ": "); printf "| %-64s | %-22s |\n", "terminal import, Scarica3 under Wine (" a[2] ")", a[3] }
     /^sqlite3/  { split($0, a, ": "); printf "| %-64s | %-22s |\n", "  sqlite3 .import of the same rows (" a[2] ")", a[3] }
