@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <memory>
+#include <string_view>
 
 #include "dispatch_object.h"
 
@@ -62,6 +63,17 @@ bool ReadNumber(const std::wstring& text, double& number) {
     return end && *end == L'\0' && plain.find_first_of(L"xXeEnNiI", start) == std::wstring::npos;
 }
 
+// A text already in the stored form of a date, "YYYY-MM-DD" or "YYYY-MM-DD hh:mm:ss".
+bool IsStoredDate(const std::wstring& text) {
+    const std::wstring_view form = L"0000-00-00 00:00:00";
+    if (text.size() != 10 && text.size() != form.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= L'0' && text[i] <= L'9';
+        if (form[i] == L'0' ? !digit : text[i] != form[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 StoredValue FromVariant(const VARIANT& value) {
@@ -104,6 +116,8 @@ StoredValue FromVariant(const VARIANT& value) {
 
 Affinity ColumnAffinity(const std::wstring& declaredType) {
     const std::wstring type = Upper(declaredType);
+    if (type.find(L"DATE") != std::wstring::npos || type.find(L"TIME") != std::wstring::npos)
+        return Affinity::Date;
     if (type.find(L"INT") != std::wstring::npos) return Affinity::Integer;
     for (const wchar_t* text : {L"CHAR", L"CLOB", L"TEXT"}) {
         if (type.find(text) != std::wstring::npos) return Affinity::Text;
@@ -128,6 +142,14 @@ Affinity ParameterAffinity(const std::wstring& parameterType) {
 
 StoredValue Converted(StoredValue value, Affinity affinity) {
     if (value.kind != StoredValue::Kind::Text) return value;
+    if (affinity == Affinity::Date) {
+        if (IsStoredDate(value.text)) return value;
+        DATE date = 0;
+        if (FAILED(VarDateFromStr(value.text.data(), LOCALE_USER_DEFAULT, 0, &date)))
+            throw ConversionError();
+        value.text = DateText(date);
+        return value;
+    }
     if (affinity != Affinity::Integer && affinity != Affinity::Real) return value;
     double number = 0;
     if (!ReadNumber(value.text, number)) throw ConversionError();

@@ -28,12 +28,15 @@ struct StoredValue {
 StoredValue FromVariant(const VARIANT& value);
 
 // What a column or a declared parameter accepts.
-enum class Affinity { Any, Text, Integer, Real };
-Affinity ColumnAffinity(const std::wstring& declaredType);      // SQLite's rules
+enum class Affinity { Any, Text, Integer, Real, Date };
+// SQLite's rules, but a type naming a date or a time (DATE, DATETIME, TIME) is a Date/Time field,
+// as the reader's SQLite engine reads it.
+Affinity ColumnAffinity(const std::wstring& declaredType);
 Affinity ParameterAffinity(const std::wstring& parameterType);  // "Text ( 255 )", "Long", ...
 
 // The value converted for a column or parameter: text becomes a number where a number is
-// expected ("2,5" and "2.5" both read as 2.5); text that is no number is error 3421.
+// expected ("2,5" and "2.5" both read as 2.5), a date in a Date/Time field; text that is neither
+// is error 3421.
 StoredValue Converted(StoredValue value, Affinity affinity);
 
 class Store {

@@ -2,7 +2,6 @@
 // the stand-in), a VBScript that calls the members the reader calls stores typed rows, sees the
 // engine's numbers and descriptions, and leaves a record of every call.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <string>
@@ -10,6 +9,7 @@
 
 #include "e2e/dao_standin.h"
 #include "e2e/harness.h"
+#include "e2e/sqlite_file.h"
 
 namespace {
 
@@ -22,14 +22,9 @@ class DaoStandinScript : public testing::Test {
         temp_ = e2e::TempFolder();
         db_ = temp_.unix / "stock.mdb";
         std::filesystem::remove(db_);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE Murello (Codart TEXT NOT NULL PRIMARY KEY, "
-                               "[id sottoOrd] INTEGER, Quantit\xC3\xA0 REAL, Data TEXT)",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
+        e2e::SqlExec(db_,
+                     "CREATE TABLE Murello (Codart TEXT NOT NULL PRIMARY KEY, [id sottoOrd] "
+                     "INTEGER, Quantit\xC3\xA0 REAL, Data TEXT)");
     }
     void TearDown() override { std::filesystem::remove(db_); }
 
@@ -44,19 +39,9 @@ class DaoStandinScript : public testing::Test {
     }
 
     std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(db_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
-                           "quote(Quantit\xC3\xA0)||','||quote(Data) FROM Murello ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+        return e2e::SqlRows(db_,
+                            "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
+                            "quote(Quantit\xC3\xA0)||','||quote(Data) FROM Murello ORDER BY rowid");
     }
 
     e2e::DaoStandin standin_;

@@ -6,7 +6,6 @@
 // that kExamples gives it; the boxes the user sees and the rows stored are checked too. An
 // example whose member is not carried out yet is skipped, and the skip names what it waits for.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <fstream>
 #include <map>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/sqlite_file.h"
 #include "docs_example_table.h"
 #include "simulated_pen.h"
 
@@ -165,27 +165,10 @@ class DocsExamples : public testing::TestWithParam<Example> {
 
     static fs::path Database() { return e2e::UnixPath(GetParam().database); }
 
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-            << statement;
-        sqlite3_close(db);
-    }
+    void Sql(const std::string& statement) { e2e::SqlExec(Database(), statement); }
 
     std::vector<std::string> Rows(const std::string& query) {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr), SQLITE_OK)
-            << query;
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+        return e2e::SqlRows(Database(), query);
     }
 
     // The folder's file names, sorted, one a line.

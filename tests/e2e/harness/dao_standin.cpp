@@ -53,6 +53,27 @@ std::vector<std::vector<std::string>> DaoStandin::Calls(const std::string& name)
     return calls;
 }
 
+std::vector<std::string> DaoStandin::ValuesOutsideParameters(
+    const std::vector<std::string>& values) const {
+    const std::vector<std::vector<std::string>> calls = Calls();
+    std::vector<std::string> faults;
+    for (const std::string& value : values) {
+        bool sent = false;
+        for (const std::vector<std::string>& call : calls) {
+            const std::string& name = call[0];
+            if ((name == "Parameter" || name == "Field") && call.size() > 3 && call[3] == value)
+                sent = true;
+            const bool hasSql =
+                name == "Execute" || name == "OpenRecordset" || name == "CreateQueryDef";
+            const std::size_t sqlField = name == "CreateQueryDef" ? 2 : 1;
+            if (hasSql && call.size() > sqlField && call[sqlField].find(value) != std::string::npos)
+                faults.push_back(value + " inside " + name + ": " + call[sqlField]);
+        }
+        if (!sent) faults.push_back(value + " never sent as a parameter or a field");
+    }
+    return faults;
+}
+
 void DaoStandin::ClearCalls() const { std::filesystem::remove(record_); }
 
 void DaoStandin::Unregister(const std::string& progId) { RegDeleteKey("HKCR\\" + progId); }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "e2e/dao_standin.h"
 #include "e2e/harness.h"
 #include "e2e/registered_dll.h"
+#include "e2e/sqlite_file.h"
 #include "simulated_pen.h"
 
 namespace reader_download_e2e {
@@ -58,29 +58,13 @@ class ReaderDownloadBase : public testing::Test {
         dao_.reset();
     }
 
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    void Sql(const std::string& statement) { e2e::SqlExec(dbUnix_, statement); }
 
     std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
-                           "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
-                           "ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+        return e2e::SqlRows(dbUnix_,
+                            "SELECT quote(Codart)||','||quote([id sottoOrd])||','||"
+                            "quote(IdLotto)||','||quote(\"Quantit\xC3\xA0\") FROM Murello "
+                            "ORDER BY rowid");
     }
 
     // Runs a script that creates one object on port `port`, then runs `calls`; the boxes are

@@ -1,19 +1,22 @@
 // The infrared download's end-to-end scenarios: a build installed with (or without) the
 // stand-in IrLib.dll beside it, a VBScript that calls Scarica1, the stand-in's script and log, the
-// boxes, the rows and the status files.
+// boxes, the rows and the status files. The scenarios that store rows run with a SQLite file and
+// with an Access file (".mdb") through the stand-in DAO engine.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "e2e/dao_standin.h"
 #include "e2e/harness.h"
+#include "e2e/sqlite_file.h"
 
 namespace infrared_e2e {
 
@@ -106,11 +109,14 @@ const std::string kRowA = "'#ART42',17,2.0,'2026-12-06',1";
 const std::string kRecordB = "#O'B7$3;0.5;20270131;2;";
 const std::string kRowB = "'#O''B7',3,0.5,'2027-01-31',2";
 
-class ReaderInfrared : public testing::Test {
+class ReaderInfraredBase : public testing::Test {
   protected:
+    explicit ReaderInfraredBase(const e2e::Storage& storage) : storage_(storage) {}
+
     void SetUp() override {
+        if (storage_.dao) dao_.emplace();
         temp_ = e2e::TempFolder();
-        dbUnix_ = temp_.unix / "letture_ir.db";
+        dbUnix_ = temp_.unix / (std::string("letture_ir") + storage_.extension);
         std::filesystem::remove(dbUnix_);
         Sql("CREATE TABLE Murello (Codart TEXT, IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL, "
             "Data DATE, Rep INTEGER)");
@@ -119,6 +125,7 @@ class ReaderInfrared : public testing::Test {
     void TearDown() override {
         std::filesystem::remove(dbUnix_);
         RemoveStatusFiles();
+        dao_.reset();
     }
 
     static void RemoveStatusFiles() {
@@ -130,29 +137,13 @@ class ReaderInfrared : public testing::Test {
         std::filesystem::remove(letture, error);
     }
 
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    void Sql(const std::string& statement) { e2e::SqlExec(dbUnix_, statement); }
 
     std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT quote(Codart)||','||quote(IdLotto)||','||"
-                           "quote(\"Quantit\xC3\xA0\")||','||quote(Data)||','||quote(Rep) "
-                           "FROM Murello ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+        return e2e::SqlRows(dbUnix_,
+                            "SELECT quote(Codart)||','||quote(IdLotto)||','||"
+                            "quote(\"Quantit\xC3\xA0\")||','||quote(Data)||','||quote(Rep) "
+                            "FROM Murello ORDER BY rowid");
     }
 
     // The status file's bytes, or "<none>".
@@ -162,7 +153,8 @@ class ReaderInfrared : public testing::Test {
     }
 
     // Runs Scarica1 `calls` times on one object of the installed build, with the reader scripted
-    // by `script` (the stand-in's script lines); every box is answered with OK.
+    // by `script` (the stand-in's script lines); every box is answered with OK. The DAO engine's
+    // record holds this run's calls alone.
     Outcome Download(const Build& build, const std::vector<std::string>& script, int calls = 1,
                      std::chrono::seconds timeout = 60s) {
         std::string scriptText;
@@ -186,6 +178,10 @@ class ReaderInfrared : public testing::Test {
         scenario.timeout = timeout;
         scenario.env = {"IRLIB_SCRIPT=" + temp_.windows + "\\irlib_script.txt",
                         "IRLIB_LOG=" + temp_.windows + "\\irlib_log.txt"};
+        if (dao_) {
+            dao_->ClearCalls();
+            scenario.env.push_back(dao_->RecordVariable());
+        }
         const e2e::ScenarioResult result = e2e::RunScenario(scenario);
         EXPECT_FALSE(result.timed_out) << result.out << result.err;
         EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
@@ -253,8 +249,22 @@ class ReaderInfrared : public testing::Test {
         return open == 0;
     }
 
+    e2e::Storage storage_;
+    std::optional<e2e::DaoStandin> dao_;
     e2e::Folder temp_;
     std::filesystem::path dbUnix_;
+};
+
+// The scenarios that store rows, over both storages.
+class ReaderInfrared : public ReaderInfraredBase, public testing::WithParamInterface<e2e::Storage> {
+  protected:
+    ReaderInfrared() : ReaderInfraredBase(GetParam()) {}
+};
+
+// What does not depend on where the rows go, with a SQLite file.
+class ReaderInfraredSqliteFile : public ReaderInfraredBase {
+  protected:
+    ReaderInfraredSqliteFile() : ReaderInfraredBase(e2e::kSqliteFile) {}
 };
 
 }  // namespace infrared_e2e

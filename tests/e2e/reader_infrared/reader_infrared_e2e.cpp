@@ -4,6 +4,7 @@
 // status file says this. Also the link's contract suite, against the stand-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -27,7 +28,12 @@ TEST(ReaderInfraredUnderWine, TheLinkContractPassesAgainstIrLib) {
     EXPECT_NE(std::string::npos, result.out.find("[  PASSED  ] 2 tests")) << result.out;
 }
 
-TEST_F(ReaderInfrared, FullBuildScenarios) {
+INSTANTIATE_TEST_SUITE_P(Storage, ReaderInfrared, testing::ValuesIn(e2e::kStorages),
+                         [](const testing::TestParamInfo<e2e::Storage>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_P(ReaderInfrared, FullBuildScenarios) {
     Installed installed(kMurello11500, Library::Standin);
     struct Case {
         const char* name;
@@ -121,6 +127,11 @@ TEST_F(ReaderInfrared, FullBuildScenarios) {
         EXPECT_EQ(outcome.boxes, c.boxes);
         EXPECT_EQ(Commands(outcome), c.commands);
         EXPECT_EQ(Rows(), c.rows);
+        if (dao_ && std::find(c.rows.begin(), c.rows.end(), kRowB) != c.rows.end()) {
+            // The values went to the engine as values, never inside its SQL.
+            EXPECT_EQ(dao_->ValuesOutsideParameters({"#O'B7", "0.5", "2027-01-31"}),
+                      std::vector<std::string>{});
+        }
         EXPECT_EQ(Status("C:\\_Letture\\TEMPFOX.TMP"), c.status);
         EXPECT_EQ(Status("C:\\TEMPFOX.TMP"), "<none>");
         EXPECT_TRUE(std::filesystem::is_directory(e2e::UnixPath("C:\\") / "_Letture"));
@@ -145,7 +156,7 @@ TEST_F(ReaderInfrared, FullBuildScenarios) {
     }
 }
 
-TEST_F(ReaderInfrared, MissingLibraryAndMissingFunction) {
+TEST_F(ReaderInfraredSqliteFile, MissingLibraryAndMissingFunction) {
     struct Case {
         const char* name;
         const Build& build;
@@ -189,7 +200,7 @@ TEST_F(ReaderInfrared, MissingLibraryAndMissingFunction) {
 
 // The reduced builds: the status file in C:\, no folder, errors raised to the caller; Murello110
 // has no wrong-code check.
-TEST_F(ReaderInfrared, ReducedBuilds) {
+TEST_P(ReaderInfrared, ReducedBuilds) {
     struct Case {
         const char* name;
         std::vector<std::string> script;
@@ -254,7 +265,7 @@ TEST_F(ReaderInfrared, ReducedBuilds) {
 
 // The CPU time the component's process uses while the handshake waits out its two seconds (the
 // stand-in logs it with every call); and the time of a 1,000-record download.
-TEST_F(ReaderInfrared, Measurements) {
+TEST_F(ReaderInfraredSqliteFile, Measurements) {
     Installed installed(kMurello11500, Library::Standin);
     const Outcome silent = Download(kMurello11500, {});
     ASSERT_EQ(silent.boxes.size(), 1u);

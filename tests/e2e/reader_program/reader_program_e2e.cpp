@@ -1,22 +1,27 @@
 // Given the stand-in reader program beside the registered component and a database made by the
 // test, when a VBScript calls Scarica2 or Scarica_RovovaDeru, the reader program is started with
 // this exact command line, hidden, the table holds these rows, the script sees these errors and
-// the user these boxes. The script rewrites the stand-in's scripted result between calls.
+// the user these boxes. The script rewrites the stand-in's scripted result between calls. The
+// scenarios that store rows run with SQLite files and with Access files (".mdb") through the
+// stand-in DAO engine, giving the same rows.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "e2e/dao_standin.h"
 #include "e2e/harness.h"
+#include "e2e/sqlite_file.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
+const std::vector<std::string> kNoFault;
 const std::string kProgramStart = "startup flags=1 show=0 cmdshow=0\npriority=20\n";
 const std::string kNoResultText =
     "Non dato \xC3\xA8 stato ricevuto dal lettore con murello.";  // as the driver reports it
@@ -75,56 +80,51 @@ class Installed {
     std::string dll_;
 };
 
-class ReaderProgram : public testing::Test {
+class ReaderProgramBase : public testing::Test {
   protected:
+    explicit ReaderProgramBase(const e2e::Storage& storage) : storage_(storage) {}
+
     void SetUp() override {
+        if (storage_.dao) dao_.emplace();
         temp_ = e2e::TempFolder();
-        for (const char* name : {"letture.db", "senza_data.db", "letture.txt"})
-            std::filesystem::remove(temp_.unix / name);
-        Sql("letture.db",
-            "CREATE TABLE murello (Codart TEXT, \"Quantit\xC3\xA0\" REAL, Data DATETIME, "
-            "IDLotto INTEGER, NColli INTEGER, Lotto_Codice TEXT, Lotto_Scadenza DATETIME, "
-            "SSCC TEXT)");
-        Sql("senza_data.db", "CREATE TABLE murello (Codart TEXT, \"Quantit\xC3\xA0\" REAL)");
+        RemoveFiles();
+        e2e::SqlExec(Unix("letture"),
+                     "CREATE TABLE murello (Codart TEXT, \"Quantit\xC3\xA0\" REAL, Data DATETIME, "
+                     "IDLotto INTEGER, NColli INTEGER, Lotto_Codice TEXT, Lotto_Scadenza DATETIME, "
+                     "SSCC TEXT)");
+        e2e::SqlExec(Unix("senza_data"),
+                     "CREATE TABLE murello (Codart TEXT, \"Quantit\xC3\xA0\" REAL)");
     }
     void TearDown() override {
-        for (const char* name : {"letture.db", "senza_data.db", "letture.txt"})
-            std::filesystem::remove(temp_.unix / name);
+        RemoveFiles();
+        dao_.reset();
+    }
+    void RemoveFiles() {
+        for (const char* name : {"letture", "senza_data"}) std::filesystem::remove(Unix(name));
+        std::filesystem::remove(temp_.unix / "letture.txt");
     }
 
-    void Sql(const std::string& file, const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((temp_.unix / file).c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+    // The database file of this name, with the storage's extension.
+    std::filesystem::path Unix(const std::string& name) const {
+        return temp_.unix / (name + storage_.extension);
     }
 
-    std::vector<std::string> Rows(const std::string& file, const std::string& columns) {
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2((temp_.unix / file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        const std::string query = "SELECT " + columns + " FROM murello ORDER BY rowid";
-        EXPECT_EQ(sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr), SQLITE_OK);
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+    std::vector<std::string> Rows(const std::string& name, const std::string& columns) {
+        return e2e::SqlRows(Unix(name), "SELECT " + columns + " FROM murello ORDER BY rowid");
     }
-    std::vector<std::string> ReadingRows(const std::string& file = "letture.db") {
-        return Rows(file,
+    std::vector<std::string> ReadingRows(const std::string& name = "letture") {
+        return Rows(name,
                     "quote(Codart)||','||quote(\"Quantit\xC3\xA0\")||','||quote(Data)||','||"
                     "quote(IDLotto)");
     }
     std::vector<std::string> LabelRows() {
-        return Rows("letture.db",
+        return Rows("letture",
                     "quote(Codart)||','||quote(Data)||','||quote(NColli)||','||"
                     "quote(Lotto_Codice)||','||quote(Lotto_Scadenza)||','||quote(SSCC)");
     }
 
-    std::string Db(const std::string& file = "letture.db") const {
-        return temp_.windows + "\\" + file;
+    std::string Db(const std::string& name = "letture") const {
+        return temp_.windows + "\\" + name + storage_.extension;
     }
 
     // Runs the script's body after the common start: the object `m`, Prepare (the stand-in's
@@ -162,6 +162,7 @@ class ReaderProgram : public testing::Test {
             "C:\\windows\\system32\\cscript.exe //nologo " + temp_.windows + "\\lettore.vbs";
         scenario.answers.assign(static_cast<std::size_t>(boxes), "OK");
         scenario.timeout = 90s;
+        if (dao_) scenario.env.push_back(dao_->RecordVariable());
         e2e::ScenarioResult result = e2e::RunScenario(scenario);
         EXPECT_FALSE(result.timed_out) << result.out << result.err;
         EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
@@ -169,8 +170,25 @@ class ReaderProgram : public testing::Test {
         return result;
     }
 
+    e2e::Storage storage_;
+    std::optional<e2e::DaoStandin> dao_;
     e2e::Folder temp_;
 };
+
+class ReaderProgram : public ReaderProgramBase, public testing::WithParamInterface<e2e::Storage> {
+  protected:
+    ReaderProgram() : ReaderProgramBase(GetParam()) {}
+};
+
+class ReaderProgramSqliteFile : public ReaderProgramBase {
+  protected:
+    ReaderProgramSqliteFile() : ReaderProgramBase(e2e::kSqliteFile) {}
+};
+
+INSTANTIATE_TEST_SUITE_P(Storage, ReaderProgram, testing::ValuesIn(e2e::kStorages),
+                         [](const testing::TestParamInfo<e2e::Storage>& info) {
+                             return std::string(info.param.name);
+                         });
 
 const char kFolder[] = "C:\\Programmi\\Lettore";
 
@@ -180,7 +198,7 @@ std::string Call(const std::string& folder, const std::string& result, const std
            "result=" + result + " mode=" + fields.substr(4, 1) + "\n";
 }
 
-TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
+TEST_P(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
     Installed installed("Murello11500", kFolder);
     const std::string result = temp_.windows + "\\letture.txt";
     const std::string folder = kFolder;
@@ -223,7 +241,7 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
         "Report \"no number\"\r\n"
         "Prepare \"Z1;1\", \"\"\r\n"
         "m.Scarica2 \"" +
-        Db("senza_data.db") + "\", \"" + result +
+        Db("senza_data") + "\", \"" + result +
         "\"\r\n"
         "Report \"no Data column\"\r\n"
         "Prepare \"-\", \"" +
@@ -236,7 +254,7 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
         // Without the reader program a file left by an earlier run is not imported again.
         "Prepare \"R1;1\", \"\"\r\n"
         "m.Scarica2 \"" +
-        Db("senza_data.db") + "\", \"" + result +
+        Db("senza_data") + "\", \"" + result +
         "\", 2\r\n"
         "Report \"no Data column again\"\r\n"
         "fso.MoveFile \"" +
@@ -280,7 +298,11 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
                                  "'A12',5.0," + today + ",0",
                                  "'Q1',1.0," + today + ",0",
                              }));
-    EXPECT_EQ(Rows("senza_data.db", "count(*)"), std::vector<std::string>{"0"});
+    EXPECT_EQ(Rows("senza_data", "count(*)"), std::vector<std::string>{"0"});
+    if (dao_) {
+        // The quantity goes as the file's text: the field's type makes it a number.
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"Caff\xC3\xA8", "5,5", Today()}), kNoFault);
+    }
 
     auto call = [&](const std::string& fields) { return Call(folder, result, fields); };
     EXPECT_EQ(installed.Calls(), call("1,1,1,1,1,0,0,0,0,10") + call("8,5,2,0,0,1,1,1,0,-300") +
@@ -289,7 +311,7 @@ TEST_F(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
                                      call("1,1,1,1,1,0,0,0,0,10") + call("2,1,1,1,1,0,0,0,0,10"));
 }
 
-TEST_F(ReaderProgram, ScaricaRovovaDeruDecodesTheLabels) {
+TEST_P(ReaderProgram, ScaricaRovovaDeruDecodesTheLabels) {
     Installed installed("Murello11500", kFolder);
     const std::string result = temp_.windows + "\\letture.txt";
     const std::string label = "(02)08001234567891(37)12(15)240315(10)L42";
@@ -317,6 +339,10 @@ TEST_F(ReaderProgram, ScaricaRovovaDeruDecodesTheLabels) {
     EXPECT_EQ(LabelRows(),
               std::vector<std::string>{
                   "'789','2024-03-15',12,'L42','2024-03-15','(00)380012345678901234'"});
+    if (dao_) {
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"(00)380012345678901234", "L42", "2024-03-15"}),
+                  kNoFault);
+    }
     std::string calls;
     for (int run = 0; run < 5; ++run) calls += Call(kFolder, result, "1,1,1,1,1,0,0,0,0,10");
     EXPECT_EQ(installed.Calls(), calls);
@@ -324,7 +350,7 @@ TEST_F(ReaderProgram, ScaricaRovovaDeruDecodesTheLabels) {
 
 // One call's rows are stored in one transaction: a file of 5000 readings takes well under the
 // minute that one committed write per row takes on this disk.
-TEST_F(ReaderProgram, ThousandsOfLinesInOneCall) {
+TEST_P(ReaderProgram, ThousandsOfLinesInOneCall) {
     Installed installed("Murello11500", kFolder);
     std::string lines;
     for (int n = 1; n <= 5000; ++n)
@@ -347,7 +373,7 @@ TEST_F(ReaderProgram, ThousandsOfLinesInOneCall) {
 
 // A component in a folder with a blank starts the reader program by its quoted path: a decoy
 // program where an unquoted path would be cut ("C:\Programmi\Murello.exe") is never started.
-TEST_F(ReaderProgram, BlanksInTheFolderAndTheResultPathAreQuoted) {
+TEST_F(ReaderProgramSqliteFile, BlanksInTheFolderAndTheResultPathAreQuoted) {
     const std::string folder = "C:\\Programmi\\Murello Lettore";
     Installed installed("Murello11500", folder);
     const std::string decoy =
@@ -371,7 +397,7 @@ TEST_F(ReaderProgram, BlanksInTheFolderAndTheResultPathAreQuoted) {
 }
 
 // Murello113 has Scarica2 only; the pen builds have neither member, so binding fails.
-TEST_F(ReaderProgram, BuildsOfferTheirOwnMembers) {
+TEST_P(ReaderProgram, BuildsOfferTheirOwnMembers) {
     struct Build {
         std::string dll, progId, expected;
     } builds[] = {

@@ -1,18 +1,22 @@
 // Given the terminal's files in the stand-in control's folder and a database made by the test,
 // when a VBScript calls an import, the table holds these rows, the user saw these boxes and the
-// reading folder holds the file under this name.
+// reading folder holds the file under this name. Every scenario runs with a SQLite file and with an
+// Access file (".mdb") through the stand-in DAO engine, giving the same rows.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "e2e/dao_standin.h"
 #include "e2e/harness.h"
 #include "e2e/registered_dll.h"
+#include "e2e/sqlite_file.h"
 
 namespace {
 
@@ -48,14 +52,17 @@ std::string Stamp(std::time_t time) {
     return text;
 }
 
-class TerminalImportE2e : public testing::Test {
+const std::vector<std::string> kNoFault;
+
+class TerminalImportE2e : public testing::TestWithParam<e2e::Storage> {
   protected:
     void SetUp() override {
         if (!fs::exists(e2e::TestingBinDir() / "vxterm_standin.dll")) {
             GTEST_SKIP() << "the stand-in terminal control is not built";
         }
+        if (GetParam().dao) dao_.emplace();
         temp_ = e2e::TempFolder();
-        dbUnix_ = temp_.unix / "terminale.db";
+        dbUnix_ = temp_.unix / (std::string("terminale") + GetParam().extension);
         terminal_ = e2e::UnixPath("C:\\") / "vxterm";
         letture_ = e2e::UnixPath("C:\\") / "_Letture";
         Clean();
@@ -69,6 +76,7 @@ class TerminalImportE2e : public testing::Test {
     void TearDown() override {
         control_.reset();
         if (!terminal_.empty()) Clean();
+        dao_.reset();
     }
     void Clean() {
         fs::remove(dbUnix_);
@@ -77,32 +85,17 @@ class TerminalImportE2e : public testing::Test {
         fs::remove(e2e::UnixPath("C:\\") / "TEMPFOX.TMP");
     }
 
-    void Sql(const std::string& statement) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbUnix_.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    void Sql(const std::string& statement) { e2e::SqlExec(dbUnix_, statement); }
 
     std::vector<std::string> Rows(const std::string& table) {
-        const std::string query =
+        return e2e::SqlRows(
+            dbUnix_,
             table == "Murello_RimesseOF"
                 ? "SELECT quote(IdUt)||','||quote(IdSottoORd)||','||quote(\"Qt\xC3\xA0\")||','||"
                   "quote(NDoc)||','||quote(DataDoc) FROM Murello_RimesseOF ORDER BY rowid"
                 : "SELECT quote(Codart)||','||quote(IdLotto)||','||quote([id sottoOrd])||','||"
                   "quote(\"Quantit\xC3\xA0\")||','||quote(Data)||','||quote(Rep) FROM Murello "
-                  "ORDER BY rowid";
-        std::vector<std::string> rows;
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(dbUnix_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
+                  "ORDER BY rowid");
     }
 
     // The terminal's file number n holds these bytes.
@@ -111,7 +104,8 @@ class TerminalImportE2e : public testing::Test {
     }
 
     // Creates the object, sets DbPath (and IdUt in the full build), runs `calls`; boxes are
-    // answered with OK. The times around the run bound the stamps of the file names.
+    // answered with OK. The times around the run bound the stamps of the file names; the DAO
+    // engine's record holds this run's calls alone.
     e2e::ScenarioResult RunScript(const Build& build, const std::string& calls, int boxes) {
         std::string script = "Set o = CreateObject(\"" + build.progId + "\")\r\n" +
                              "o.DbPath = \"" + e2e::WindowsPath(dbUnix_) + "\"\r\n";
@@ -122,6 +116,10 @@ class TerminalImportE2e : public testing::Test {
             "C:\\windows\\system32\\cscript.exe //nologo " + temp_.windows + "\\terminale.vbs";
         scenario.answers.assign(static_cast<std::size_t>(boxes), "OK");
         scenario.env = {std::string("VXTERM_STANDIN_DIR=") + kTerminalFolder};
+        if (dao_) {
+            dao_->ClearCalls();
+            scenario.env.push_back(dao_->RecordVariable());
+        }
         scenario.timeout = 60s;
         before_ = std::time(nullptr);
         e2e::ScenarioResult result = e2e::RunScenario(scenario);
@@ -192,6 +190,7 @@ class TerminalImportE2e : public testing::Test {
         }
     }
 
+    std::optional<e2e::DaoStandin> dao_;
     e2e::Folder temp_;
     fs::path dbUnix_;
     fs::path terminal_;
@@ -201,7 +200,13 @@ class TerminalImportE2e : public testing::Test {
     std::time_t after_ = 0;
 };
 
-TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
+INSTANTIATE_TEST_SUITE_P(Storage, TerminalImportE2e, testing::ValuesIn(e2e::kStorages),
+                         [](const testing::TestParamInfo<e2e::Storage>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Over the DAO engine every method's values reach it as parameters or fields, never inside SQL.
+TEST_P(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     Registered registered(e2e::Win64Binary("Murello11500.dll"));
 
     // Scarica3: 0,5 kept, blank lines skipped, a quote stored.
@@ -215,6 +220,9 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     EXPECT_EQ(Rows("Murello"), (std::vector<std::string>{"'A1',12,7,3.0," + today + ",NULL",
                                                          "'ART',2,3,0.5," + today + ",NULL",
                                                          "'O''Brien',3,4,1.5," + today + ",NULL"}));
+    if (dao_) {
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"O'Brien", "0.5", today.substr(1, 10)}), kNoFault);
+    }
 
     // Scarica_RimesseOF with IdUt 7: a line without "$ROF" is warned once and skipped.
     fs::remove_all(letture_);
@@ -224,6 +232,9 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     EXPECT_EQ(Rows("Murello_RimesseOF"),
               (std::vector<std::string>{"7,12,3.0,'DDT45','2026-12-06'",
                                         "7,13,0.5,'D''46','2026-12-07'"}));
+    if (dao_) {
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"DDT45", "D'46", "0.5", "2026-12-07"}), kNoFault);
+    }
     EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("Importato_Rimesse_OF_", ".tmp")});
 
     // Scarica4: the Part's line, an empty lot, the lot 2,5, a line without "$".
@@ -237,6 +248,9 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     EXPECT_EQ(Rows("Murello"), (std::vector<std::string>{"'ART42',17,NULL,2.0,'2026-12-06',1",
                                                          "'ART42',0,NULL,1.0,'2026-12-05',2",
                                                          "'ART42',2,NULL,0.5,'2026-12-04',3"}));
+    if (dao_) {
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"ART42", "0.5", "2026-12-04"}), kNoFault);
+    }
     EXPECT_EQ(ReceivedInto().substr(0, 19), "C:\\_Letture\\MovMag_");
     EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("MovMag_", ".TMP", true, true)});
 
@@ -248,6 +262,9 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     ExpectWarnings(result, 1);
     EXPECT_EQ(Rows("Murello"), (std::vector<std::string>{"'ART42',17,NULL,5.0,NULL,NULL",
                                                          "'B',1,NULL,0.5,NULL,NULL"}));
+    if (dao_) {
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"ART42", "0.5"}), kNoFault);
+    }
     EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("Riconciliazione_", ".TMP", true, true)});
     EXPECT_NE(e2e::ReadFile(terminal_ / "calls.log").find("VT_I2|VT_BYREF 2"), std::string::npos);
 
@@ -261,7 +278,7 @@ TEST_F(TerminalImportE2e, Murello11500ImportsEachFileAndRenamesIt) {
     EXPECT_EQ(Letture(), std::vector<std::string>{Stamped("Importato_Rimesse_OF_", ".tmp")});
 }
 
-TEST_F(TerminalImportE2e, Murello11500ShortLineShowsItsErrorAndKeepsTheRowsAndTheName) {
+TEST_P(TerminalImportE2e, Murello11500ShortLineShowsItsErrorAndKeepsTheRowsAndTheName) {
     Registered registered(e2e::Win64Binary("Murello11500.dll"));
     TerminalFile(1, "A;1;1;1\r\nB;1;1\r\nC;1;1;1\r\n");
 
@@ -280,7 +297,7 @@ TEST_F(TerminalImportE2e, Murello11500ShortLineShowsItsErrorAndKeepsTheRowsAndTh
 }
 
 // Errors reach the script; the archive names carry the minute.
-TEST_F(TerminalImportE2e, Murello113RaisesErrorsToTheCallerAndArchivesItsFile) {
+TEST_P(TerminalImportE2e, Murello113RaisesErrorsToTheCallerAndArchivesItsFile) {
     Registered registered(e2e::Win64Binary("Murello113.dll"));
     const std::string report =
         "WScript.Echo \"err \" & Err.Number & \" \" & Err.Description\r\nErr.Clear\r\n";

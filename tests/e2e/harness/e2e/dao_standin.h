@@ -35,6 +35,10 @@ class DaoStandin {
     // (standins/dao/call_record.h); the lines of `name` alone when it is given.
     std::vector<std::vector<std::string>> Calls(const std::string& name = {}) const;
     void ClearCalls() const;
+    // The faults in how `values` (written as the record writes them) reached the engine, one line
+    // each: a value inside an SQL text it received (Execute, CreateQueryDef, OpenRecordset), or
+    // a value never sent as a parameter or a field. Empty when every value went as a value.
+    std::vector<std::string> ValuesOutsideParameters(const std::vector<std::string>& values) const;
 
     // Removes the ProgID's registration (until the next registration), as on a machine without
     // that engine.
