@@ -140,11 +140,13 @@ class Item : public DispatchObject {
   public:
     using Assign = std::function<void(const VARIANT&)>;
     using Read = std::function<void(VARIANT&)>;
-    Item(std::wstring name, Assign assign, Read read)
-        : DispatchObject({L"Value", L"Name"}, L"Value"),
+    // type: the field's DAO type constant, which a field offers as Type; 0 for a parameter.
+    Item(std::wstring name, Assign assign, Read read, short type = 0)
+        : DispatchObject({L"Value", L"Name", L"Type"}, L"Value"),
           name_(std::move(name)),
           assign_(std::move(assign)),
-          read_(std::move(read)) {}
+          read_(std::move(read)),
+          type_(type) {}
 
   protected:
     void Call(const std::wstring& member, WORD flags, const Arguments& arguments,
@@ -152,6 +154,11 @@ class Item : public DispatchObject {
         if (member == L"Name") {
             V_VT(&result) = VT_BSTR;
             V_BSTR(&result) = SysAllocString(name_.c_str());
+        } else if (member == L"Type") {
+            if (type_ == 0)
+                throw EngineError{438, L"Object doesn't support this property or method"};
+            V_VT(&result) = VT_I2;
+            V_I2(&result) = type_;
         } else if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
                    arguments.Assigned()) {
             assign_(*arguments.Assigned());
@@ -164,7 +171,25 @@ class Item : public DispatchObject {
     std::wstring name_;
     Assign assign_;
     Read read_;
+    short type_;
 };
+
+// The DAO type of a field, by the column's declared type: dbLong, dbDouble, dbDate, dbText
+// (dbLongBinary for a column of no type).
+short FieldType(Affinity affinity) {
+    switch (affinity) {
+        case Affinity::Integer:
+            return 4;
+        case Affinity::Real:
+            return 7;
+        case Affinity::Date:
+            return 8;
+        case Affinity::Text:
+            return 10;
+        default:
+            return 11;
+    }
+}
 
 // A collection whose items are found by name or by position; `collection(x) = v` sets the
 // item's value, as a script may write it.
@@ -391,7 +416,8 @@ class Recordset : public DispatchObject {
                 [state, index](VARIANT& out) {
                     const bool set = state->adding && state->pending[index];
                     ToVariant(set ? *state->pending[index] : StoredValue{}, out);
-                });
+                },
+                FieldType(state->columns[index].affinity));
         };
     }
 

@@ -50,17 +50,11 @@ std::wstring DateText(DATE date) {
     return text;
 }
 
-// A decimal number written with "." or "," before its fraction, nothing else around it.
+// A number in a text, read as the engine reads it: by the machine's locale (on a machine whose
+// decimal point is "." a "5,5" is fifty-five).
 bool ReadNumber(const std::wstring& text, double& number) {
-    std::wstring plain;
-    for (wchar_t c : text) plain += (c == L',') ? L'.' : c;
-    while (!plain.empty() && plain.back() == L' ') plain.pop_back();
-    std::size_t start = 0;
-    while (start < plain.size() && plain[start] == L' ') ++start;
-    if (start == plain.size()) return false;
-    wchar_t* end = nullptr;
-    number = std::wcstod(plain.c_str() + start, &end);
-    return end && *end == L'\0' && plain.find_first_of(L"xXeEnNiI", start) == std::wstring::npos;
+    std::wstring copy = text;  // the function takes a writable string
+    return SUCCEEDED(VarR8FromStr(copy.data(), LOCALE_USER_DEFAULT, 0, &number));
 }
 
 // A text already in the stored form of a date, "YYYY-MM-DD" or "YYYY-MM-DD hh:mm:ss".

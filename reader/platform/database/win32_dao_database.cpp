@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "kit/dispatch_call.h"
+#include "platform/database/column_conversion.h"
 #include "platform/database/dao_query.h"
 #include "platform/win32_dispatch.h"
 
@@ -80,6 +81,49 @@ void PutValue(IDispatch& object, const Value& value) {
     AddValue(arguments, value);
     CallRaisingReaderError(
         [&] { return kit::CallDispatch(&object, L"Value", DISPATCH_PROPERTYPUT, arguments); });
+}
+
+// The column kind of a field by its DAO type constant; a type not named here (yes/no, binary,
+// GUID) takes a value as it is given.
+ColumnKind KindOfFieldType(LONG type) {
+    switch (type) {
+        case 2:  // byte
+        case 3:  // integer
+        case 4:  // long
+            return ColumnKind::Integer;
+        case 5:   // currency
+        case 6:   // single
+        case 7:   // double
+        case 16:  // big integer
+        case 19:  // numeric
+        case 20:  // decimal
+        case 21:  // float
+            return ColumnKind::Decimal;
+        case 8:   // date/time
+        case 22:  // time
+        case 23:  // time stamp
+            return ColumnKind::Date;
+        case 10:  // text
+        case 12:  // memo
+        case 18:  // char
+            return ColumnKind::Text;
+        default:
+            return ColumnKind::Untyped;
+    }
+}
+
+// What a field is set to. A text for a number or date field is converted here by the Italian
+// rules, as the SQLite engine converts it: the engine itself would read it by the machine's locale
+// (where the decimal point is ".", "5,5" would be stored as fifty-five).
+Value ForField(IDispatch& field, const Value& value) {
+    if (!std::holds_alternative<std::wstring>(value)) return value;
+    const kit::UniqueVariant type =
+        CallRaisingReaderError([&] { return kit::CallDispatch(&field, L"Type", kGet); });
+    VARIANT number;
+    VariantInit(&number);
+    if (FAILED(VariantChangeType(&number, const_cast<VARIANT*>(type.get()), 0, VT_I4)))
+        return value;
+    return ConvertForColumn(value, KindOfFieldType(V_I4(&number)));
 }
 
 // Closes an object at the end of a scope, keeping the first error for whoever raised it.
@@ -164,7 +208,8 @@ void DaoDatabase::AppendRow(const std::wstring& table, std::span<const NamedValu
     CallMethod(recordset, L"AddNew");
     kit::ComPtr<IDispatch> fields = GetObject(recordset, L"Fields");
     for (const NamedValue& value : values) {
-        PutValue(*ItemOf(*fields.get(), value.column).get(), value.value);
+        const kit::ComPtr<IDispatch> field = ItemOf(*fields.get(), value.column);
+        PutValue(*field.get(), ForField(*field.get(), value.value));
     }
     CallMethod(recordset, L"Update");
 }

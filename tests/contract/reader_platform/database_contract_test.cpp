@@ -22,7 +22,7 @@ void DatabaseContract::SetUp() {
     ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
                            "CREATE TABLE Murello (Codart TEXT, [id sottoOrd] INTEGER, "
-                           "IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL, Data TEXT);"
+                           "IdLotto INTEGER, \"Quantit\xC3\xA0\" REAL, Data DATE);"
                            "CREATE TABLE Chiavi (Codice TEXT PRIMARY KEY, Nome TEXT NOT NULL);",
                            nullptr, nullptr, nullptr),
               SQLITE_OK)
@@ -165,6 +165,27 @@ TEST_P(DatabaseContract, AppendRowStoresTypedValuesByColumnName) {
     db.reset();
     EXPECT_EQ(Query("SELECT count(*) FROM Murello"), "2");
     EXPECT_EQ(Query("SELECT group_concat(Codice || '=' || Nome) FROM Chiavi"), "K=uno");
+}
+
+// A text set into a number or date column is read by the Italian rules whatever the machine's
+// locale: the engine's own conversion would follow the locale (the stand-in engine's does).
+TEST_P(DatabaseContract, AppendRowConvertsTextsToTheirColumnsTypes) {
+    auto engine = GetParam().makeEngine();
+    auto db = engine->OpenDatabase(Path());
+    const NamedValue texts[] = {{L"Codart", std::wstring(L"5,5")},
+                                {L"IdLotto", std::wstring(L"2,5")},
+                                {L"Quantit\u00e0", std::wstring(L"1.234,5")},
+                                {L"Data", std::wstring(L"05/03/2024")}};
+    db->AppendRow(L"Murello", texts);
+    const NamedValue wrong[] = {{L"Codart", std::wstring(L"B2")},
+                                {L"Quantit\u00e0", std::wstring(L"cinque")}};
+    const RaisedError e = ErrorOf([&] { db->AppendRow(L"Murello", wrong); });
+    EXPECT_EQ(e.number, 3421);
+    EXPECT_EQ(e.description, L"Data type conversion error.");
+    EXPECT_EQ(
+        Query("SELECT quote(Codart)||'|'||quote(IdLotto)||'|'||quote(\"Quantit\xC3\xA0\")||'|'||"
+              "quote(Data) FROM Murello ORDER BY rowid"),
+        "'5,5'|2|1234.5|'2024-03-05'");
 }
 
 TEST_P(DatabaseContract, TransactionsCommitOrRollBackTogether) {

@@ -249,23 +249,6 @@ TEST_F(SqliteEngineTest, AppendRowOfAValueItsStrictColumnRefuses) {
 
 // A text given for a numeric column becomes its number by the Italian rules, as the Access
 // engine's record set converts it; a text that is no number stores nothing of its row.
-TEST_F(SqliteEngineTest, AppendRowConvertsTextsToTheirColumnsTypes) {
-    SqliteEngine engine(0);
-    auto db = engine.OpenDatabase(Path());
-    const NamedValue texts[] = {{L"Codart", std::wstring(L"5,5")},
-                                {L"IdLotto", std::wstring(L"2,5")},
-                                {L"Quantit\u00e0", std::wstring(L"1.234,5")}};
-    db->AppendRow(L"Murello", texts);
-    const NamedValue wrong[] = {{L"Codart", std::wstring(L"B2")},
-                                {L"Quantit\u00e0", std::wstring(L"cinque")}};
-    const RaisedError e = ErrorOf([&] { db->AppendRow(L"Murello", wrong); });
-    EXPECT_EQ(e.number, 3421);
-    EXPECT_EQ(e.description, L"Data type conversion error.");
-    EXPECT_EQ(Query("SELECT quote(Codart)||'|'||quote(IdLotto)||'|'||quote(\"Quantit\xC3\xA0\") "
-                    "FROM Murello ORDER BY rowid"),
-              "'5,5'|2|1234.5");
-}
-
 TEST(EngineByFileName, AccessFilesNeedTheAccessEngine) {
     for (const wchar_t* name : {L"C:\\a.mdb", L"C:\\A.MDB", L"x.mde", L"x.Accdb"}) {
         SCOPED_TRACE(ToUtf8(name));

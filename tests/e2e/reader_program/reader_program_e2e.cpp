@@ -300,8 +300,8 @@ TEST_P(ReaderProgram, Scarica2StartsTheReaderProgramHiddenAndStoresItsLines) {
                              }));
     EXPECT_EQ(Rows("senza_data", "count(*)"), std::vector<std::string>{"0"});
     if (dao_) {
-        // The quantity goes as the file's text: the field's type makes it a number.
-        EXPECT_EQ(dao_->ValuesOutsideParameters({"Caff\xC3\xA8", "5,5", Today()}), kNoFault);
+        // The file's "5,5" goes to the number field as a number, read by the Italian rules.
+        EXPECT_EQ(dao_->ValuesOutsideParameters({"Caff\xC3\xA8", "5.5", Today()}), kNoFault);
     }
 
     auto call = [&](const std::string& fields) { return Call(folder, result, fields); };
