@@ -58,8 +58,11 @@ std::vector<std::string> WineVariables() {
     const WineEnvironment& env = Wine();
     // One locale for every run (Wine's en-US, whose "," groups digits): the stand-in DAO engine
     // reads a number in a text by the user's locale, as the real engine does.
-    return {"WINEPREFIX=" + env.prefix.string(), "DISPLAY=" + env.display,
-            "HOME=" + env.home.string(), "WINEDEBUG=-all", "LC_ALL=C.UTF-8",
+    return {"WINEPREFIX=" + env.prefix.string(),
+            "DISPLAY=" + env.display,
+            "HOME=" + env.home.string(),
+            "WINEDEBUG=-all",
+            "LC_ALL=C.UTF-8",
             "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"};
 }
 
