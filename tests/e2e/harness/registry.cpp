@@ -294,20 +294,29 @@ std::ostream& operator<<(std::ostream& out, const RegValue& value) {
     }
 }
 
+namespace {
+
+// Runs Wine's reg or regedit. Now and then Wine fails to start its own program at all
+// ("ShellExecuteEx failed"): the program never ran then, and running it again is harmless.
+ProcessResult RunRegProgram(const std::vector<std::string>& args) {
+    ProcessOptions options;
+    options.timeout = kRegTimeout;
+    ProcessResult run = RunWine(args, options);
+    if (!run.timed_out && run.exit_code != 0 &&
+        run.err.find("ShellExecuteEx failed") != std::string::npos) {
+        std::fprintf(stderr, "%s: wine did not start it (%s), trying once more\n",
+                     args.front().c_str(), run.err.c_str());
+        run = RunWine(args, options);
+    }
+    return run;
+}
+
+}  // namespace
+
 void RegImport(std::string_view reg_file_text) {
     std::filesystem::path file = ScratchFile("import");
     WriteFile(file, "\xFF\xFE" + Utf8ToUtf16Le(reg_file_text));
-    ProcessOptions options;
-    options.timeout = kRegTimeout;
-    ProcessResult run = RunWine({"reg", "import", WindowsPath(file)}, options);
-    // Now and then Wine fails to start its own reg program at all ("ShellExecuteEx failed");
-    // the import never ran then, and running it again is harmless.
-    if (!run.timed_out && run.exit_code != 0 &&
-        run.err.find("ShellExecuteEx failed") != std::string::npos) {
-        std::fprintf(stderr, "reg import: wine did not start reg (%s), trying once more\n",
-                     run.err.c_str());
-        run = RunWine({"reg", "import", WindowsPath(file)}, options);
-    }
+    ProcessResult run = RunRegProgram({"reg", "import", WindowsPath(file)});
     std::filesystem::remove(file);
     ThrowUnlessOk(run, "reg import");
 }
@@ -347,9 +356,7 @@ void RegDeleteKey(std::string_view key) {
 std::optional<RegTree> RegReadTree(std::string_view key) {
     std::string root = LongKey(key);
     std::filesystem::path file = ScratchFile("export");
-    ProcessOptions options;
-    options.timeout = kRegTimeout;
-    ProcessResult run = RunWine({"regedit", "/E", WindowsPath(file), root}, options);
+    ProcessResult run = RunRegProgram({"regedit", "/E", WindowsPath(file), root});
     if (run.timed_out) throw std::runtime_error("regedit /E timed out for " + root);
     // regedit reports a missing key on stderr and writes no file.
     if (!std::filesystem::exists(file)) return std::nullopt;
