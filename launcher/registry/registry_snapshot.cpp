@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "registry/blowfish.h"
 #include "registry/registry_access.h"
@@ -32,8 +34,31 @@ BlowfishBlock FirstChainingValue(const Blowfish& cipher) {
         {LittleEndianWord(&kSnapshotChainBlock[0]), LittleEndianWord(&kSnapshotChainBlock[4])});
 }
 
+// The file's key never changes: its schedule runs once, not before every seal and unseal.
+const Blowfish& SnapshotCipher() {
+    static const Blowfish cipher(kSnapshotKey);
+    return cipher;
+}
+
 std::span<std::uint8_t> Bytes(std::string& buffer) {
     return {reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size()};
+}
+
+// EntryPath(entry) == path, compared piece by piece without writing the entry's path.
+bool IsEntryPath(const RegistryValueEntry& entry, std::string_view rootName,
+                 std::string_view path) {
+    // The length first: it tells most entries apart without comparing a character.
+    const std::size_t valuePart = entry.valueName.empty() ? 0 : entry.valueName.size() + 1;
+    if (path.size() != rootName.size() + 1 + entry.keyPath.size() + valuePart) return false;
+    if (!path.starts_with(rootName)) return false;
+    path.remove_prefix(rootName.size());
+    if (!path.starts_with('\\')) return false;
+    path.remove_prefix(1);
+    if (!path.starts_with(entry.keyPath)) return false;
+    path.remove_prefix(entry.keyPath.size());
+    if (entry.valueName.empty()) return path.empty();
+    return path.size() == entry.valueName.size() + 1 && path[0] == '\\' &&
+           path.substr(1) == entry.valueName;
 }
 
 }  // namespace
@@ -139,15 +164,13 @@ std::optional<SnapshotLine> ParseSnapshotLine(std::string_view line) {
 std::string SealSnapshotText(std::string_view plain) {
     std::string buffer(plain);
     buffer.resize((buffer.size() + 7) / 8 * 8, kPadByte);
-    Blowfish cipher(kSnapshotKey);
-    cipher.EncryptCbc(Bytes(buffer), FirstChainingValue(cipher));
+    SnapshotCipher().EncryptCbc(Bytes(buffer), FirstChainingValue(SnapshotCipher()));
     return buffer;
 }
 
 std::string OpenSnapshotBytes(std::string bytes) {
     if (bytes.empty()) return bytes;
-    Blowfish cipher(kSnapshotKey);
-    cipher.DecryptCbc(Bytes(bytes), FirstChainingValue(cipher));
+    SnapshotCipher().DecryptCbc(Bytes(bytes), FirstChainingValue(SnapshotCipher()));
     std::size_t kept = bytes.find_last_not_of(kPadByte);
     bytes.resize(kept == std::string::npos ? 0 : kept + 1);
     std::size_t nul = bytes.find('\0');
@@ -193,8 +216,15 @@ void RegistrySnapshot::LoadSnapshotText(std::string_view text) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
         if (auto line = ParseSnapshotLine(text.substr(at, end - at))) {
+            // The list holds long runs of one root: its name is written once per run.
+            std::optional<RootKey> named;
+            std::string rootName;
             for (auto& entry : entries_) {
-                if (EntryPath(entry) == line->path) {
+                if (named != entry.root) {
+                    named = entry.root;
+                    rootName = RootKeyName(entry.root);
+                }
+                if (IsEntryPath(entry, rootName, line->path)) {
                     SetEntryFromText(entry, line->typeWord, line->valueText);
                     break;
                 }
