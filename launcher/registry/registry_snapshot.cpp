@@ -44,21 +44,18 @@ std::span<std::uint8_t> Bytes(std::string& buffer) {
     return {reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size()};
 }
 
-// EntryPath(entry) == path, compared piece by piece without writing the entry's path.
+// Whether EntryPath(entry) is rootName, a backslash and rest, compared piece by piece without
+// writing the entry's path: the length first, which tells most entries apart at once, the root name
+// last.
 bool IsEntryPath(const RegistryValueEntry& entry, std::string_view rootName,
-                 std::string_view path) {
-    // The length first: it tells most entries apart without comparing a character.
-    const std::size_t valuePart = entry.valueName.empty() ? 0 : entry.valueName.size() + 1;
-    if (path.size() != rootName.size() + 1 + entry.keyPath.size() + valuePart) return false;
-    if (!path.starts_with(rootName)) return false;
-    path.remove_prefix(rootName.size());
-    if (!path.starts_with('\\')) return false;
-    path.remove_prefix(1);
-    if (!path.starts_with(entry.keyPath)) return false;
-    path.remove_prefix(entry.keyPath.size());
-    if (entry.valueName.empty()) return path.empty();
-    return path.size() == entry.valueName.size() + 1 && path[0] == '\\' &&
-           path.substr(1) == entry.valueName;
+                 std::string_view rest) {
+    const std::string& key = entry.keyPath;
+    const std::string& name = entry.valueName;
+    if (rest.size() != key.size() + (name.empty() ? 0 : name.size() + 1)) return false;
+    if (!rest.starts_with(key)) return false;
+    if (!name.empty() && (rest[key.size()] != '\\' || rest.substr(key.size() + 1) != name))
+        return false;
+    return RootKeyName(entry.root) == rootName;
 }
 
 }  // namespace
@@ -216,17 +213,17 @@ void RegistrySnapshot::LoadSnapshotText(std::string_view text) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
         if (auto line = ParseSnapshotLine(text.substr(at, end - at))) {
-            // The list holds long runs of one root: its name is written once per run.
-            std::optional<RootKey> named;
-            std::string rootName;
-            for (auto& entry : entries_) {
-                if (named != entry.root) {
-                    named = entry.root;
-                    rootName = RootKeyName(entry.root);
-                }
-                if (IsEntryPath(entry, rootName, line->path)) {
-                    SetEntryFromText(entry, line->typeWord, line->valueText);
-                    break;
+            // A root name holds no backslash: the line's root ends at its first one.
+            const std::string_view path = line->path;
+            const std::size_t rootEnd = path.find('\\');
+            if (rootEnd != std::string_view::npos) {
+                const std::string_view rootName = path.substr(0, rootEnd);
+                const std::string_view rest = path.substr(rootEnd + 1);
+                for (auto& entry : entries_) {
+                    if (IsEntryPath(entry, rootName, rest)) {
+                        SetEntryFromText(entry, line->typeWord, line->valueText);
+                        break;
+                    }
                 }
             }
         }
