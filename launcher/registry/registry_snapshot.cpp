@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "registry/blowfish.h"
 #include "registry/registry_access.h"
@@ -32,8 +34,28 @@ BlowfishBlock FirstChainingValue(const Blowfish& cipher) {
         {LittleEndianWord(&kSnapshotChainBlock[0]), LittleEndianWord(&kSnapshotChainBlock[4])});
 }
 
+// The file's key never changes: its schedule runs once, not before every seal and unseal.
+const Blowfish& SnapshotCipher() {
+    static const Blowfish cipher(kSnapshotKey);
+    return cipher;
+}
+
 std::span<std::uint8_t> Bytes(std::string& buffer) {
     return {reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size()};
+}
+
+// Whether EntryPath(entry) is rootName, a backslash and rest, compared piece by piece without
+// writing the entry's path: the length first, which tells most entries apart at once, the root name
+// last.
+bool IsEntryPath(const RegistryValueEntry& entry, std::string_view rootName,
+                 std::string_view rest) {
+    const std::string& key = entry.keyPath;
+    const std::string& name = entry.valueName;
+    if (rest.size() != key.size() + (name.empty() ? 0 : name.size() + 1)) return false;
+    if (!rest.starts_with(key)) return false;
+    if (!name.empty() && (rest[key.size()] != '\\' || rest.substr(key.size() + 1) != name))
+        return false;
+    return RootKeyName(entry.root) == rootName;
 }
 
 }  // namespace
@@ -139,15 +161,13 @@ std::optional<SnapshotLine> ParseSnapshotLine(std::string_view line) {
 std::string SealSnapshotText(std::string_view plain) {
     std::string buffer(plain);
     buffer.resize((buffer.size() + 7) / 8 * 8, kPadByte);
-    Blowfish cipher(kSnapshotKey);
-    cipher.EncryptCbc(Bytes(buffer), FirstChainingValue(cipher));
+    SnapshotCipher().EncryptCbc(Bytes(buffer), FirstChainingValue(SnapshotCipher()));
     return buffer;
 }
 
 std::string OpenSnapshotBytes(std::string bytes) {
     if (bytes.empty()) return bytes;
-    Blowfish cipher(kSnapshotKey);
-    cipher.DecryptCbc(Bytes(bytes), FirstChainingValue(cipher));
+    SnapshotCipher().DecryptCbc(Bytes(bytes), FirstChainingValue(SnapshotCipher()));
     std::size_t kept = bytes.find_last_not_of(kPadByte);
     bytes.resize(kept == std::string::npos ? 0 : kept + 1);
     std::size_t nul = bytes.find('\0');
@@ -193,10 +213,17 @@ void RegistrySnapshot::LoadSnapshotText(std::string_view text) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
         if (auto line = ParseSnapshotLine(text.substr(at, end - at))) {
-            for (auto& entry : entries_) {
-                if (EntryPath(entry) == line->path) {
-                    SetEntryFromText(entry, line->typeWord, line->valueText);
-                    break;
+            // A root name holds no backslash: the line's root ends at its first one.
+            const std::string_view path = line->path;
+            const std::size_t rootEnd = path.find('\\');
+            if (rootEnd != std::string_view::npos) {
+                const std::string_view rootName = path.substr(0, rootEnd);
+                const std::string_view rest = path.substr(rootEnd + 1);
+                for (auto& entry : entries_) {
+                    if (IsEntryPath(entry, rootName, rest)) {
+                        SetEntryFromText(entry, line->typeWord, line->valueText);
+                        break;
+                    }
                 }
             }
         }

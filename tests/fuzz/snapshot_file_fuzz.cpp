@@ -10,6 +10,7 @@
 
 #include "core/memory_files.h"
 #include "fuzz_check.h"
+#include "snapshot_default_list.h"
 #include "registry/memory_registry.h"
 #include "registry/memory_system.h"
 #include "registry/registry_snapshot.h"
@@ -18,25 +19,15 @@ namespace {
 
 using namespace lanvik;
 
+// The list storage of the two snapshots, kept from one input to the next.
+std::vector<RegistryValueEntry> restoreList, expectedList;
+
 // A text as the file can carry it: the pad bytes at its end and everything from a NUL on are
 // not part of it.
 std::string Carried(std::string text) {
     const std::size_t kept = text.find_last_not_of('\xFF');
     text.resize(kept == std::string::npos ? 0 : kept + 1);
     return text.substr(0, text.find('\0'));
-}
-
-// The fixed list, built once: every input starts from a copy of it.
-const std::vector<RegistryValueEntry>& DefaultList() {
-    static const std::vector<RegistryValueEntry> list = [] {
-        MemoryRegistry registry;
-        MemorySystem system;
-        MemoryFiles files;
-        RegistrySnapshot snapshot(registry, system, files);
-        snapshot.BuildDefaultList();
-        return snapshot.entries();
-    }();
-    return list;
 }
 
 }  // namespace
@@ -69,14 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RegistrySnapshot restore(registry, system, files);
     restore.fileMode = true;
-    restore.entries() = DefaultList();
+    LendDefaultList(restore, restoreList);
     restore.RestoreSnapshot();
     FUZZ_CHECK(files.files.count(path) == 0 && !files.IsHeld(path));
     FUZZ_CHECK(registry.openKeyCount() == 0);
 
     RegistrySnapshot expected(registry, system, files);
-    expected.entries() = DefaultList();
+    LendDefaultList(expected, expectedList);
     expected.LoadSnapshotText(text);
     FUZZ_CHECK(restore.SnapshotText() == expected.SnapshotText());
+    ReturnList(restore, restoreList);
+    ReturnList(expected, expectedList);
     return 0;
 }

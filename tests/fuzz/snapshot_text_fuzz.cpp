@@ -10,6 +10,7 @@
 
 #include "core/memory_files.h"
 #include "fuzz_check.h"
+#include "snapshot_default_list.h"
 #include "registry/memory_registry.h"
 #include "registry/memory_system.h"
 #include "registry/registry_access.h"
@@ -19,18 +20,8 @@ namespace {
 
 using namespace lanvik;
 
-// The fixed list, built once: every input starts from a copy of it.
-const std::vector<RegistryValueEntry>& DefaultList() {
-    static const std::vector<RegistryValueEntry> list = [] {
-        MemoryRegistry registry;
-        MemorySystem system;
-        MemoryFiles files;
-        RegistrySnapshot snapshot(registry, system, files);
-        snapshot.BuildDefaultList();
-        return snapshot.entries();
-    }();
-    return list;
-}
+// The list storage of the two snapshots, kept from one input to the next.
+std::vector<RegistryValueEntry> loadedList, rereadList;
 
 // The value an entry carries: a number for REG_DWORD, a text otherwise (a number read after a
 // text leaves the old text behind, unused).
@@ -62,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryFiles files;
 
     RegistrySnapshot loaded(registry, system, files);
-    loaded.entries() = DefaultList();
+    LendDefaultList(loaded, loadedList);
     loaded.LoadSnapshotText(text);
 
     const auto& entries = loaded.entries();
@@ -85,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Written back and read again: the same values, except the texts a line cannot carry.
     const std::string written = loaded.SnapshotText();
     RegistrySnapshot reread(registry, system, files);
-    reread.entries() = DefaultList();
+    LendDefaultList(reread, rereadList);
     reread.LoadSnapshotText(written);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const RegistryValueEntry& entry = entries[i];
@@ -123,5 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckFields(text.substr(at, end - at));
         at = end + 1;
     }
+    ReturnList(loaded, loadedList);
+    ReturnList(reread, rereadList);
     return 0;
 }

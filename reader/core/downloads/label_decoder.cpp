@@ -54,46 +54,52 @@ int DaysInMonth(int year, int month) {
     return kDays[month - 1] + ((month == 2 && IsLeap(year)) ? 1 : 0);
 }
 
-// Days since 1 March of year 0 in the proleptic Gregorian calendar, and back.
-long DayNumber(const Date& date) {
-    const long year = date.year - (date.month <= 2 ? 1 : 0);
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const long yearOfEra = year - era * 400;
-    const long dayOfYear = (153L * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+void CheckYear(std::int64_t year) {
+    if (year < 100 || year > 9999) throw ReaderError(kErrInvalidArgument, 0, L"label date");
+}
+
+// Days since 1 March of year 0 in the proleptic Gregorian calendar, and back. 64 bits
+// throughout: a day count plus any 32-bit number of days must not overflow (long is 32 bits on
+// Windows).
+std::int64_t DayNumber(const Date& date) {
+    const std::int64_t year = date.year - (date.month <= 2 ? 1 : 0);
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear =
+        (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
     return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
 }
 
-Date FromDayNumber(long days) {
-    const long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long dayOfEra = days - era * 146097;
-    const long yearOfEra =
+// The date of a day number whose year lies in the years 100 to 9999 (raises 5 otherwise).
+Date FromDayNumber(std::int64_t days) {
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
         (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
     const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
     const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    return {year, month, day};
-}
-
-void CheckYear(int year) {
-    if (year < 100 || year > 9999) throw ReaderError(kErrInvalidArgument, 0, L"label date");
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    CheckYear(year);
+    return {static_cast<int>(year), month, day};
 }
 
 }  // namespace
 
 Date AddToFirstJanuary2000(int years, int months, int days) {
-    Date date{2000 + years, 1, 1};
-    CheckYear(date.year);
-    const int monthIndex = date.year * 12 + (date.month - 1) + months;
-    date.year = monthIndex / 12;
-    date.month = monthIndex % 12 + 1;
-    CheckYear(date.year);
+    // Each sum is made in 64 bits and checked before it is kept: no number of years, months or
+    // days overflows on its way to error 5.
+    const std::int64_t startYear = std::int64_t{2000} + years;
+    CheckYear(startYear);
+    Date date{static_cast<int>(startYear), 1, 1};
+    const std::int64_t monthIndex = std::int64_t{date.year} * 12 + (date.month - 1) + months;
+    CheckYear(monthIndex / 12);
+    date.year = static_cast<int>(monthIndex / 12);
+    date.month = static_cast<int>(monthIndex % 12) + 1;
     if (date.day > DaysInMonth(date.year, date.month))
         date.day = DaysInMonth(date.year, date.month);
-    date = FromDayNumber(DayNumber(date) + days);
-    CheckYear(date.year);
-    return date;
+    return FromDayNumber(DayNumber(date) + days);
 }
 
 DecodedLabel DecodeLabel(std::wstring_view label) {

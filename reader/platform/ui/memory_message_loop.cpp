@@ -5,18 +5,15 @@
 namespace reader {
 
 void MemoryMessageLoop::Post(std::chrono::nanoseconds due, std::function<void()> handler) {
-    posted_.push_back({due, nextOrder_++, std::move(handler)});
+    posted_.emplace(std::pair(due, nextOrder_++), std::move(handler));
 }
 
 void MemoryMessageLoop::ProcessPendingMessages() {
     ++processCalls;
-    while (true) {
-        auto next = std::min_element(posted_.begin(), posted_.end(), [](auto& a, auto& b) {
-            return a.due != b.due ? a.due < b.due : a.order < b.order;
-        });
-        if (next == posted_.end() || next->due > now) return;
-        auto handler = std::move(next->handler);
-        posted_.erase(next);
+    // A handler may post more: each time the earliest is taken afresh.
+    while (!posted_.empty() && posted_.begin()->first.first <= now) {
+        auto handler = std::move(posted_.begin()->second);
+        posted_.erase(posted_.begin());
         handler();
     }
 }
@@ -24,7 +21,7 @@ void MemoryMessageLoop::ProcessPendingMessages() {
 void MemoryMessageLoop::WaitForMessage(std::chrono::nanoseconds longest) {
     ++waitCalls;
     auto until = now + std::max(longest, std::chrono::nanoseconds(0));
-    for (const auto& item : posted_) until = std::min(until, std::max(item.due, now));
+    if (!posted_.empty()) until = std::min(until, std::max(posted_.begin()->first.first, now));
     now = until;
 }
 

@@ -6,7 +6,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <map>
+#include <utility>
 
 #include "platform/ui/user_interface.h"
 
@@ -26,12 +27,9 @@ class MemoryMessageLoop : public MessageLoop, public MonotonicClock {
     int waitCalls = 0;
 
   private:
-    struct Posted {
-        std::chrono::nanoseconds due;
-        std::uint64_t order;
-        std::function<void()> handler;
-    };
-    std::vector<Posted> posted_;
+    // In the order they run: by due time, then as posted. A sorted map, since a download posts
+    // a notification per piece it receives and takes them from the front one by one.
+    std::map<std::pair<std::chrono::nanoseconds, std::uint64_t>, std::function<void()>> posted_;
     std::uint64_t nextOrder_ = 0;
 };
 

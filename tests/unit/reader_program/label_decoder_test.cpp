@@ -73,6 +73,22 @@ TEST(DecodeLabel, AddsYearsMonthsAndDaysToTheFirstOfJanuary2000) {
         ASSERT_EQ(decoded.error, 0);
         EXPECT_EQ(decoded.label.scadenza, c.scadenza);
     }
+    // Any numbers at all: the last day of 9999 at most, and 5 past it, never an overflow.
+    EXPECT_EQ(AddToFirstJanuary2000(7999, 11, 30), (Date{9999, 12, 31}));
+    EXPECT_EQ(AddToFirstJanuary2000(-1900, 0, 0), (Date{100, 1, 1}));
+    const int extremes[][3] = {
+        {2147483597, 0, 0}, {-2147483647 - 1, 0, 0}, {0, 2147483647, 0}, {0, -2147483647 - 1, 0},
+        {0, 0, 2147483647}, {0, 0, -2147483647 - 1}, {7999, 11, 31},     {-1900, 0, -1},
+    };
+    for (const auto& e : extremes) {
+        SCOPED_TRACE(testing::Message() << e[0] << " " << e[1] << " " << e[2]);
+        try {
+            AddToFirstJanuary2000(e[0], e[1], e[2]);
+            ADD_FAILURE() << "no error";
+        } catch (const RaisedError& error) {
+            EXPECT_EQ(error.number, 5);
+        }
+    }
 }
 
 TEST(DecodeLabel, RaisesWhereTheHostRaises) {
