@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Long fuzz runs, one target at a time and at the lowest priority, so the machine stays usable:
-#   scripts/fuzz.sh [--runs N] [--seconds S] [target ...]
+#   scripts/fuzz.sh [--runs N] [--seconds S] [--summary FILE] [target ...]
 # Each target stops after N executions (default 10 million) or S seconds (default 1800),
 # whichever comes first, or at its first finding. Corpora grow under build/fuzz-long/<target>/
 # and are reused by the next run; findings land in build/fuzz-long/<target>/findings/. A table
-# of executions per target is printed and written to build/fuzz-long/summary.txt.
+# of executions per target is printed and written to build/fuzz-long/summary.txt (or FILE: two
+# runs over different targets, one per core, keep a table each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=10000000 seconds=1800 targets=()
+runs=10000000 seconds=1800 summary='' targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
+    --summary) summary=$2; shift 2 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -25,7 +27,7 @@ fi
 
 out=build/fuzz-long
 mkdir -p "$out"
-summary=$out/summary.txt
+summary=${summary:-$out/summary.txt}
 printf '%-28s %14s %9s %9s  %s\n' target executions seconds exec/s result | tee "$summary"
 status=0
 for target in "${targets[@]}"; do
