@@ -73,18 +73,7 @@ void DownloadThroughReaderProgram(ResultRows rows, const std::wstring& databaseP
     const Date today = services.Host().Today();
     // One transaction per call, committed however the call ends: the rows before a fault stay,
     // and a long file is not one committed write per line.
-    db->BeginTransaction();
-    try {
-        StoreLines(*lines, *db, rows, today);
-    } catch (...) {
-        try {
-            db->CommitTransaction();
-        } catch (...) {
-            // The fault that stopped the import is the one the caller needs to see.
-        }
-        throw;
-    }
-    db->CommitTransaction();
+    InOneCommittedTransaction(*db, [&] { StoreLines(*lines, *db, rows, today); });
 }
 
 }  // namespace reader

@@ -74,8 +74,7 @@ void ImportLines(TerminalFile file, TerminalBuild build, ReaderServices& service
     context.idUt = idUt;
     context.lotRule = build == TerminalBuild::Murello113 ? LotRule::StraightToLong
                                                          : LotRule::ThroughValoreNumerico;
-    db->BeginTransaction();
-    try {
+    InOneCommittedTransaction(*db, [&] {
         while (!text->AtEndOfStream()) {
             const std::wstring line = text->ReadLine();
             // Today's date is taken anew for each line.
@@ -87,15 +86,7 @@ void ImportLines(TerminalFile file, TerminalBuild build, ReaderServices& service
                 services.Ui().ShowMessage(kWrongCodeText, kWrongCodeTitle, kBoxIconStop | kBoxOk);
             }
         }
-    } catch (...) {
-        try {
-            db->CommitTransaction();
-        } catch (...) {
-            // The line's error is the one to report; closing the database rolls back.
-        }
-        throw;
-    }
-    db->CommitTransaction();
+    });
 }
 
 void ImportIntoReadingFolder(TerminalFile file, ReaderServices& services,

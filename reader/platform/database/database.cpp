@@ -13,6 +13,21 @@ bool IsAccessFileName(const std::wstring& path) {
     return false;
 }
 
+void InOneCommittedTransaction(Database& db, const std::function<void()>& body) {
+    db.BeginTransaction();
+    try {
+        body();
+    } catch (...) {
+        try {
+            db.CommitTransaction();
+        } catch (...) {
+            // The fault that stopped the body is the one the caller needs to see.
+        }
+        throw;
+    }
+    db.CommitTransaction();
+}
+
 EngineByFileName::EngineByFileName(std::unique_ptr<DatabaseEngine> accessEngine,
                                    std::unique_ptr<DatabaseEngine> otherEngine)
     : accessEngine_(std::move(accessEngine)), otherEngine_(std::move(otherEngine)) {}

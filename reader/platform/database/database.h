@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -39,6 +40,10 @@ class Database {
     virtual void CommitTransaction() = 0;
     virtual void RollbackTransaction() = 0;
 };
+
+// Runs body in one transaction that is committed however body ends: the rows stored before a
+// fault stay. When body throws, its error is the one raised (a failing commit is left unsaid).
+void InOneCommittedTransaction(Database& db, const std::function<void()>& body);
 
 class DatabaseEngine {
   public:
